@@ -1,0 +1,33 @@
+#include "app/Application.h"
+
+#include "app/MainWindow.h"
+#include "platform/Failure.h"
+
+#include <QMessageBox>
+
+Application::Application(int &argc, char **argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Veltrane"));
+    setApplicationDisplayName(QStringLiteral("Veltrane"));
+    setQuitOnLastWindowClosed(false);
+}
+
+bool Application::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const Failure &f) {
+        QMessageBox::critical(nullptr, QStringLiteral("Veltrane"), f.text());
+    } catch (const std::exception &e) {
+        QMessageBox::critical(nullptr, QStringLiteral("Veltrane"), QString::fromLocal8Bit(e.what()));
+    }
+    return false;
+}
+
+int Application::run(int argc, char **argv)
+{
+    Application app(argc, argv);
+    MainWindow window;
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,7 @@
+// Program entry: the application, its windows, and the message loop.
+#include "app/Application.h"
+
+int main(int argc, char **argv)
+{
+    return Application::run(argc, argv);
+}

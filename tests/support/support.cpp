@@ -1,0 +1,1 @@
+// Anchors the support library; helpers are mostly header-only.
