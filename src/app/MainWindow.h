@@ -1,7 +1,19 @@
-// The main window: owns every room's parts and wires them together; holds no logic of its own.
+// The main window `Form1`: creates every room's parts, runs the start-up steps, and wires the rooms
+// together; the behaviour itself lives in the rooms.
 #pragma once
 
+#include "app/ProgramValues.h"
+#include "platform/Services.h"
+
+#include <QList>
 #include <QWidget>
+#include <memory>
+
+class QLabel;
+class QTextEdit;
+class QTimer;
+class CalendarPanel;
+class PhoneBookPanel;
 
 class MainWindow : public QWidget
 {
@@ -9,4 +21,35 @@ class MainWindow : public QWidget
 public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    const ProgramValues &values() const { return m_values; }
+
+    /// The four notes and the settings, saved at a close asked by the platform and at the end of the program.
+    void saveAll();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    struct Parts;
+
+    void createSurface();
+    void runStartup();
+    void reportFailure(const QString &text);
+
+    std::unique_ptr<Parts> m_parts;
+    ProgramValues m_values;
+    Services m_services;
+
+    QLabel *m_label1 = nullptr;
+    QLabel *m_label2 = nullptr;
+    QLabel *m_label3 = nullptr;
+    QLabel *m_label4 = nullptr;
+    QWidget *m_bannerStrip = nullptr;
+    PhoneBookPanel *m_phonePanel = nullptr;
+    QWidget *m_eventPanel = nullptr;
+    CalendarPanel *m_calendarPanel = nullptr;
+    QList<QTextEdit *> m_notes;
+    bool m_saved = false;
 };
