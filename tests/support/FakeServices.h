@@ -26,7 +26,7 @@ public:
     QDateTime utcNow() const override
     {
         QDateTime u = m_local.addSecs(-(m_offset + m_dst));
-        u.setTimeZone(QTimeZone::UTC);
+        u.setTimeZone(QTimeZone::utc());
         return u;
     }
     int standardOffsetSeconds() const override { return m_offset; }
