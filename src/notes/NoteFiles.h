@@ -1,0 +1,27 @@
+// The four note files "note1.rtf" .. "note4.rtf" in the program folder: created, loaded and saved.
+#pragma once
+
+#include "notes/RtfText.h"
+
+#include <QString>
+
+class NoteFiles
+{
+public:
+    static constexpr int count = 4;
+
+    NoteFiles(const QString &appDir, RtfText::Decoder decode8bit);
+
+    QString path(int note) const;
+    /// Writes an empty rich-text document for each note whose file is missing.
+    void createMissing() const;
+    /// The text of a note; a missing or unreadable file reads as empty.
+    QString load(int note) const;
+    /// Replaces the file as a whole (a temporary file renamed over it), so a crash mid-save never leaves a
+    /// cut note. Throws Failure when the file cannot be written.
+    void save(int note, const QString &text) const;
+
+private:
+    QString m_appDir;
+    RtfText::Decoder m_decode;
+};
