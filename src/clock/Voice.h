@@ -1,0 +1,54 @@
+// `SpeakText`: has the speech service turn a sentence into an MP3 recording, caches it in the program folder
+// under its sound name and plays it. The real `Speech` of the program.
+#pragma once
+
+#include "platform/Speech.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+
+class HttpGetClient;
+class Mp3Player;
+class NetState;
+
+class Voice : public Speech
+{
+public:
+    /// serviceUrl: scheme, host and port of the speech service (`[Services] SpeechUrl`).
+    Voice(NetState *net, HttpGetClient *http, Mp3Player *player, const QString &appDir, const QUrl &serviceUrl);
+
+    /// `VoiceLang`: the two-letter speech language ("ru", "en", ..., or empty).
+    void setVoiceLang(const QString &code) { m_voiceLang = code; }
+    QString voiceLang() const { return m_voiceLang; }
+    /// The voice item `N36` "Голосовое оповещение".
+    void setEnabled(bool enabled) { m_enabled = enabled; }
+    bool isEnabled() const { return m_enabled; }
+
+    /// Offline, Ukrainian or Bulgarian speech, or the voice switched off: nothing at all, not even a cached
+    /// recording. Otherwise fetches the recording when it is not cached or refetch is set (closing the player
+    /// and deleting the old file first), then plays the file and returns once playback has started.
+    /// Throws Failure when the download fails (no file is left then) or the file is not MPEG audio (it is
+    /// deleted, so the next call fetches it again). Blocks in a nested event loop while downloading.
+    void speakText(const QString &text, const QString &soundName, bool refetch) override;
+
+    /// AppDir + soundName + ".mp3".
+    QString soundFile(const QString &soundName) const;
+    /// The path and query asked of the service for text.
+    QByteArray requestTarget(const QString &text) const;
+
+    /// `EncodeQueryText` over the UTF-8 bytes: "0-9", "A-Z", "a-z" and "_" kept, space as "+", every other
+    /// byte as "%" and two upper-case hex digits.
+    static QByteArray encodeQueryText(const QString &text);
+    /// Whether bytes start like an MP3 recording: an ID3v2 tag or a valid MPEG audio frame header.
+    static bool isMpegAudio(const QByteArray &bytes);
+
+private:
+    NetState *m_net;
+    HttpGetClient *m_http;
+    Mp3Player *m_player;
+    QString m_appDir;
+    QUrl m_serviceUrl;
+    QString m_voiceLang;
+    bool m_enabled = true;
+};
