@@ -272,12 +272,12 @@ HttpResponse HttpExchange::run(const QString &host, quint16 port, const QByteArr
     connectTimer.setSingleShot(true);
     totalTimer.setSingleShot(true);
     QObject::connect(&connectTimer, &QTimer::timeout, &guard, [&] {
-        socket.abort();
         finish(QStringLiteral("Connect timed out."));
+        socket.abort();
     });
     QObject::connect(&totalTimer, &QTimer::timeout, &guard, [&] {
-        socket.abort();
         finish(QStringLiteral("Read timed out."));
+        socket.abort();
     });
     QObject::connect(&socket, &QTcpSocket::connected, &guard, [&] {
         connectTimer.stop();
@@ -299,8 +299,8 @@ HttpResponse HttpExchange::run(const QString &host, quint16 port, const QByteArr
         loop.exec();
     if (!finished) {
         // The event loop was told to end from outside (the application is quitting).
-        socket.abort();
         finish(QStringLiteral("Request cancelled."));
+        socket.abort();
     }
     if (!failure.isEmpty())
         throw Failure(failure);
