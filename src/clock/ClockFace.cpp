@@ -147,10 +147,7 @@ ClockFaceInputs ClockFace::inputsNow() const
 
 void ClockFace::paint(QPainter &painter, int height, const QRect &exposed)
 {
-    ClockFaceInputs in = inputsNow();
-    if (exposed.contains(timeDependentArea(height)) || !m_shownAt.isValid())
-        m_shownAt = in.localNow;
-    else
-        in.localNow = m_shownAt;
-    ShowClock(painter, height, in);
+    if (exposed.contains(timeDependentArea(height)) || !m_shown.localNow.isValid())
+        m_shown = inputsNow();
+    ShowClock(painter, height, m_shown);
 }

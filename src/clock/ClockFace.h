@@ -69,9 +69,9 @@ public:
     /// The inputs of a drawing made now: the clock read now and the offset read anew.
     ClockFaceInputs inputsNow() const;
 
-    /// Paints from the owner's paintEvent. A paint that exposes the whole time-dependent area reads the clock
-    /// anew; a smaller one (a tooltip or menu closing over the board) draws the moment of the last whole
-    /// drawing, so the part repainted always matches the rest of the surface.
+    /// Paints from the owner's paintEvent. A paint that exposes the whole time-dependent area reads the clock,
+    /// the offset and the options anew; a smaller one (a tooltip or menu closing over the board) draws the
+    /// inputs of the last whole drawing again, so the part repainted always matches the rest of the surface.
     void paint(QPainter &painter, int height, const QRect &exposed);
 
 signals:
@@ -84,5 +84,5 @@ private:
     bool m_activeOnly = true;
     QStringList m_names;
     QColor m_highlight;
-    QDateTime m_shownAt;
+    ClockFaceInputs m_shown;
 };
