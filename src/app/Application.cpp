@@ -27,7 +27,9 @@ bool Application::notify(QObject *receiver, QEvent *event)
 int Application::run(int argc, char **argv)
 {
     Application app(argc, argv);
+    // Creating the main window runs its start-up steps; it then creates the other windows in their order.
     MainWindow window;
+    window.createOtherWindows();
     window.show();
     return app.exec();
 }

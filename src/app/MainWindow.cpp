@@ -4,11 +4,16 @@
 #include "app/StartupSequence.h"
 #include "app/WindowShape.h"
 #include "calendar/CalendarPanel.h"
+#include "notes/NoteFiles.h"
+#include "online/WebPageWindow.h"
 #include "notes/PhoneBookPanel.h"
+#include "app/TerminationWatcher.h"
+#include "platform/TextCodec.h"
+#include "platform/Failure.h"
 #include "platform/SystemClock.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPainter>
@@ -21,6 +26,8 @@ struct MainWindow::Parts
     SystemClock clock;
     PromptsDialog prompts;
     StartupSequence startup;
+    std::unique_ptr<NoteFiles> notes;
+    TerminationWatcher termination;
 };
 
 MainWindow::MainWindow(QWidget *parent) : QWidget(parent), m_parts(std::make_unique<Parts>())
@@ -31,11 +38,20 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent), m_parts(std::make_uni
     m_services.prompts = &m_parts->prompts;
     createSurface();
     runStartup();
+
+    // The platform's end of the program (SIGTERM, the end of the session) is a close request: the same
+    // saves as a close, then a normal end.
+    connect(&m_parts->termination, &TerminationWatcher::terminationRequested, this, [this] {
+        close();
+        QCoreApplication::quit();
+    });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { saveAll(); });
 }
 
 MainWindow::~MainWindow()
 {
     saveAll();
+    qDeleteAll(m_otherWindows);
 }
 
 void MainWindow::createSurface()
@@ -82,8 +98,18 @@ void MainWindow::createSurface()
     for (QWidget *panel : {static_cast<QWidget *>(m_phonePanel), m_eventPanel, static_cast<QWidget *>(m_calendarPanel)})
         panel->hide();
 
+    // Note colours: black, the tooltip's pale yellow, sky blue, red.
+    static const QColor backgrounds[] = {Qt::black, QColor(255, 255, 225), QColor(166, 202, 240), Qt::red};
+    QFont noteFont(QStringLiteral("Comic Sans MS"));
+    noteFont.setPixelSize(16);
     for (int i = 1; i <= 4; ++i) {
         auto *note = new QTextEdit(this);
+        QPalette notePalette = note->palette();
+        notePalette.setColor(QPalette::Base, backgrounds[i - 1]);
+        notePalette.setColor(QPalette::Text, i == 1 ? Qt::white : Qt::black);
+        note->setPalette(notePalette);
+        note->setFont(noteFont);
+        note->setAcceptRichText(false);
         note->setObjectName(QStringLiteral("RichEdit%1").arg(i));
         note->setFrameShape(QFrame::NoFrame);
         note->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -91,6 +117,12 @@ void MainWindow::createSurface()
         note->hide();
         m_notes << note;
     }
+}
+
+void MainWindow::createOtherWindows()
+{
+    for (auto kind : {WebPageWindow::Kind::Calendar, WebPageWindow::Kind::Forecast, WebPageWindow::Kind::Video})
+        m_otherWindows << new WebPageWindow(kind);
 }
 
 void MainWindow::reportFailure(const QString &text)
@@ -130,6 +162,12 @@ void MainWindow::runStartup()
             note->setGeometry(0, 0, 478, 290);
         }
     });
+    s.add(QStringLiteral("notes"), [this] {
+        m_parts->notes = std::make_unique<NoteFiles>(m_values.appDir, &TextCodec::fromWindows1251);
+        m_parts->notes->createMissing();
+        for (int i = 0; i < m_notes.size(); ++i)
+            m_notes[i]->setPlainText(m_parts->notes->load(i + 1));
+    });
     s.add(QStringLiteral("round corners"), [this] {
         setMask(WindowShape::roundLeftCorners(size()));
         for (QWidget *panel : {static_cast<QWidget *>(m_phonePanel), m_eventPanel, static_cast<QWidget *>(m_calendarPanel)})
@@ -153,4 +191,12 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::saveAll()
 {
+    try {
+        if (m_parts->notes) {
+            for (int i = 0; i < m_notes.size(); ++i)
+                m_parts->notes->save(i + 1, m_notes[i]->toPlainText());
+        }
+    } catch (const Failure &f) {
+        reportFailure(f.text());
+    }
 }

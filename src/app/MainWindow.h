@@ -24,6 +24,9 @@ public:
 
     const ProgramValues &values() const { return m_values; }
 
+    /// The About, web, reminder and countdown windows, created hidden in this order after the start-up.
+    void createOtherWindows();
+
     /// The four notes and the settings, saved at a close asked by the platform and at the end of the program.
     void saveAll();
 
@@ -51,5 +54,5 @@ private:
     QWidget *m_eventPanel = nullptr;
     CalendarPanel *m_calendarPanel = nullptr;
     QList<QTextEdit *> m_notes;
-    bool m_saved = false;
+    QList<QWidget *> m_otherWindows;
 };
