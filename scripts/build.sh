@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Configures and builds Veltrane with CMake and Ninja (RelWithDebInfo) into build/ (or $VELTRANE_BUILD_DIR).
+# Usage: scripts/build.sh [--werror] [ninja targets...]
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${VELTRANE_BUILD_DIR:-$root/build}
+werror=OFF
+if [ "${1:-}" = "--werror" ]; then
+  werror=ON
+  shift
+fi
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRANE_WERROR=$werror >/dev/null
+# Two jobs: the machines we build on have two cores, and a linking Qt WebEngine program wants the memory.
+ninja -C "$build" -j2 "$@"
