@@ -1,4 +1,7 @@
 # Files compiled into the program as Qt resources, relative to resources/.
 set(VELTRANE_RESOURCE_FILES
-  veltrane.svg)
+  veltrane.svg
+  toolbar-clock.svg toolbar-calendar.svg toolbar-planner.svg toolbar-phonebook.svg
+  toolbar-note-black.svg toolbar-note-yellow.svg toolbar-note-blue.svg toolbar-note-red.svg
+  mailbeep.wav)
 list(TRANSFORM VELTRANE_RESOURCE_FILES PREPEND ${CMAKE_CURRENT_LIST_DIR}/ OUTPUT_VARIABLE VELTRANE_RESOURCE_PATHS)

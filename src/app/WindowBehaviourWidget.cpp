@@ -1,0 +1,179 @@
+#include "app/WindowBehaviourWidget.h"
+
+#include "app/PopupMenuWidget.h"
+
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+WindowBehaviourWidget::WindowBehaviourWidget(QWidget *window, PopupMenuWidget *menu, QObject *parent)
+    : QObject(parent), m_window(window), m_menu(menu)
+{
+    window->installEventFilter(this);
+    connect(menu->item(QStringLiteral("N2")), &QAction::triggered, this, &WindowBehaviourWidget::hideToTray);
+    connect(menu->item(QStringLiteral("N3")), &QAction::triggered, this, &WindowBehaviourWidget::showFromTray);
+    menu->setWindowShown(true);
+}
+
+bool WindowBehaviourWidget::isChecked(const char *name) const
+{
+    QAction *a = m_menu ? m_menu->item(QString::fromLatin1(name)) : nullptr;
+    return a && a->isChecked();
+}
+
+void WindowBehaviourWidget::watch(QWidget *surface)
+{
+    surface->installEventFilter(this);
+    // A grid or a memo receives its mouse events on the viewport.
+    if (auto *area = qobject_cast<QAbstractScrollArea *>(surface))
+        area->viewport()->installEventFilter(this);
+}
+
+void WindowBehaviourWidget::addDragSurface(QWidget *surface)
+{
+    m_dragSurfaces.insert(surface);
+    if (auto *area = qobject_cast<QAbstractScrollArea *>(surface))
+        m_dragSurfaces.insert(area->viewport());
+    watch(surface);
+}
+
+void WindowBehaviourWidget::addHideSurface(QWidget *surface)
+{
+    m_hideSurfaces.insert(surface);
+    if (auto *area = qobject_cast<QAbstractScrollArea *>(surface))
+        m_hideSurfaces.insert(area->viewport());
+    watch(surface);
+}
+
+void WindowBehaviourWidget::applyStartTranslucency()
+{
+    if (m_window && isChecked("N5"))
+        m_window->setWindowOpacity(kTranslucentOpacity);
+}
+
+bool WindowBehaviourWidget::isTranslucent() const
+{
+    return m_window && m_window->windowOpacity() < 1.0;
+}
+
+void WindowBehaviourWidget::hideToTray()
+{
+    if (!m_window)
+        return;
+    m_drag = Drag::None;
+    m_window->hide();
+    if (m_menu)
+        m_menu->setWindowShown(false);
+    emit hiddenToTray();
+}
+
+void WindowBehaviourWidget::showFromTray()
+{
+    if (!m_window)
+        return;
+    if (m_window->isMinimized())
+        m_window->showNormal();
+    else
+        m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+    if (m_menu)
+        m_menu->setWindowShown(true);
+    emit shownFromTray();
+}
+
+bool WindowBehaviourWidget::landsOn(QWidget *surface, const QMouseEvent *event)
+{
+    // Events a control did not take travel up to its parents; those presses belong to the control.
+    return surface->childAt(event->position().toPoint()) == nullptr;
+}
+
+bool WindowBehaviourWidget::handleMouse(QWidget *surface, QMouseEvent *event)
+{
+    const QPoint global = event->globalPosition().toPoint();
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+        // Only the left button drags: the right one must still bring up the context menu.
+        if (event->button() == Qt::LeftButton && m_dragSurfaces.contains(surface) && landsOn(surface, event)
+            && !isChecked("N7")) {
+            m_drag = Drag::Pressed;
+            m_pressGlobal = global;
+            m_windowStart = m_window->pos();
+        }
+        return false; // the surface still sees its press (a grid selects its row)
+    case QEvent::MouseMove:
+        if (m_drag == Drag::Pressed && (event->buttons() & Qt::LeftButton)
+            && (global - m_pressGlobal).manhattanLength() >= QApplication::startDragDistance()) {
+            // The move starts only once the pointer really moves, so clicks and double clicks stay intact.
+            QWindow *handle = m_window->windowHandle();
+            if (handle && handle->startSystemMove()) {
+                m_drag = Drag::System;
+                return true;
+            }
+            m_drag = Drag::Manual;
+        }
+        if (m_drag == Drag::Manual) {
+            m_window->move(m_windowStart + (global - m_pressGlobal));
+            return true;
+        }
+        return false;
+    case QEvent::MouseButtonRelease:
+        if (event->button() == Qt::LeftButton && m_drag != Drag::None) {
+            const bool moved = m_drag == Drag::Manual || m_drag == Drag::System;
+            m_drag = Drag::None;
+            return moved;
+        }
+        return false;
+    case QEvent::MouseButtonDblClick:
+        if (event->button() == Qt::LeftButton && m_hideSurfaces.contains(surface) && landsOn(surface, event)) {
+            m_drag = Drag::None;
+            // Hide after the click has been delivered, not while the widget is still handling it.
+            QTimer::singleShot(0, this, &WindowBehaviourWidget::hideToTray);
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool WindowBehaviourWidget::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_window) {
+        switch (event->type()) {
+        case QEvent::Enter:
+            m_window->setWindowOpacity(1.0);
+            break;
+        case QEvent::Leave:
+            // N5 is read at each leave: toggling it changes nothing until the pointer next leaves.
+            if (isChecked("N5"))
+                m_window->setWindowOpacity(kTranslucentOpacity);
+            break;
+        case QEvent::WindowStateChange:
+            // Minimizing hides to the tray, by the same path as N2, so N2 and N3 stay in step.
+            if (m_window->isMinimized() && m_window->isVisible())
+                QTimer::singleShot(0, this, [this] {
+                    if (m_window && m_window->isMinimized() && m_window->isVisible())
+                        hideToTray();
+                });
+            break;
+        default:
+            break;
+        }
+    }
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        if (m_window && (m_dragSurfaces.contains(watched) || m_hideSurfaces.contains(watched)))
+            return handleMouse(static_cast<QWidget *>(watched), static_cast<QMouseEvent *>(event));
+        return false;
+    default:
+        return false;
+    }
+}
