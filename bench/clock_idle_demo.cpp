@@ -25,7 +25,8 @@ int main(int argc, char **argv)
 
     auto makeLabel = [&window](const char *colour) {
         auto *label = new QLabel(&window);
-        label->setStyleSheet(QStringLiteral("color: %1; background: black; font-weight: bold;").arg(QLatin1String(colour)));
+        label->setStyleSheet(
+            QStringLiteral("color: %1; background: black; font-weight: bold;").arg(QLatin1String(colour)));
         return label;
     };
     QLabel *local = makeLabel("yellow");

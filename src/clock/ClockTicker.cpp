@@ -24,15 +24,17 @@ QString hintText(const char *prefix, const QDateTime &moment)
 {
     const QDate d = moment.date();
     const QTime t = moment.time();
-    return QLatin1String(prefix) + QLatin1Char(' ') + twoDigits(d.day()) + QLatin1Char('.') + twoDigits(d.month()) +
-           QLatin1Char('.') + twoDigits(d.year()) + QLatin1Char(' ') + twoDigits(t.hour()) + QLatin1Char(':') +
-           twoDigits(t.minute());
+    return QLatin1String(prefix) + QLatin1Char(' ') + twoDigits(d.day()) + QLatin1Char('.') + twoDigits(d.month())
+           + QLatin1Char('.') + twoDigits(d.year()) + QLatin1Char(' ') + twoDigits(t.hour()) + QLatin1Char(':')
+           + twoDigits(t.minute());
 }
 
 } // namespace
 
 ClockTicker::ClockTicker(const Clock &clock, ProgramValues &values, QObject *parent)
-    : QObject(parent), m_clock(clock), m_values(values), m_trim([] { ::malloc_trim(0); })
+    : QObject(parent), m_clock(clock), m_values(values), m_trim([] {
+          ::malloc_trim(0);
+      })
 {
     qRegisterMetaType<ClockLabels>();
     m_timer.setInterval(IntervalMs);

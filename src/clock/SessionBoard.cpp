@@ -138,8 +138,8 @@ QColor SessionBoard::rowColour(int row, const QColor &highlight)
     }
 }
 
-void SessionBoard::paint(QPainter &painter, int offsetHours, int nowMinute, bool activeOnly,
-                         const QStringList &names, const QColor &highlight)
+void SessionBoard::paint(QPainter &painter, int offsetHours, int nowMinute, bool activeOnly, const QStringList &names,
+                         const QColor &highlight)
 {
     static const QColor Grey(0x80, 0x80, 0x80);
     static const QColor Silver(0xC0, 0xC0, 0xC0);

@@ -11,9 +11,9 @@ class QPainter;
 /// One financial centre of the board; hours are UTC, the extra minutes belong to the opening or the closing.
 struct SessionCentre
 {
-    const char *key;          ///< language-file key of its name
+    const char *key; ///< language-file key of its name
     const char16_t *defaultName;
-    int row;                  ///< 1..9, top to bottom
+    int row; ///< 1..9, top to bottom
     int openHour;
     int closeHour;
     int openExtraMinutes;

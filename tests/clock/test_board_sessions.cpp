@@ -123,8 +123,8 @@ void TestBoardSessions::everyOffsetCoversExactlyTheTradingHours()
             const int length = positiveModulo(close - open, 1440);
             const LocalSession s = SessionBoard::localSession(c, offset);
             const QByteArray where = QByteArray(c.key) + " at offset " + QByteArray::number(offset);
-            QVERIFY2(s.first.startMinute >= 0 && s.first.startMinute < s.first.endMinute &&
-                         s.first.endMinute <= 1440, where);
+            QVERIFY2(s.first.startMinute >= 0 && s.first.startMinute < s.first.endMinute && s.first.endMinute <= 1440,
+                     where);
             if (s.twoParts) {
                 QVERIFY2(s.first.endMinute == 1440 && s.second.startMinute == 0 && s.second.endMinute > 0, where);
             }

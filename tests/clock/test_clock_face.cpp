@@ -1,8 +1,8 @@
 // The clock face drawn into an image: ruler highlight, time marker, session bars, names and greying.
+#include "FakeServices.h"
 #include "clock/ClockFace.h"
 #include "clock/ClockFaceView.h"
 #include "clock/SessionBoard.h"
-#include "FakeServices.h"
 
 #include <QImage>
 #include <QPainter>
@@ -21,11 +21,18 @@ constexpr int H = 290;
 
 QColor colourNamed(const QString &name)
 {
-    static const QHash<QString, QColor> colours{
-        {"black", Black},          {"blue", QColor(0, 0, 0xFF)},     {"green", QColor(0, 0x80, 0)},
-        {"fuchsia", QColor(0xFF, 0, 0xFF)}, {"red", QColor(0xFF, 0, 0)}, {"teal", QColor(0, 0x80, 0x80)},
-        {"navy", Navy},            {"purple", QColor(0x80, 0, 0x80)}, {"highlight", Highlight},
-        {"maroon", QColor(0x80, 0, 0)}, {"grey", Grey}, {"white", White}};
+    static const QHash<QString, QColor> colours{{"black", Black},
+                                                {"blue", QColor(0, 0, 0xFF)},
+                                                {"green", QColor(0, 0x80, 0)},
+                                                {"fuchsia", QColor(0xFF, 0, 0xFF)},
+                                                {"red", QColor(0xFF, 0, 0)},
+                                                {"teal", QColor(0, 0x80, 0x80)},
+                                                {"navy", Navy},
+                                                {"purple", QColor(0x80, 0, 0x80)},
+                                                {"highlight", Highlight},
+                                                {"maroon", QColor(0x80, 0, 0)},
+                                                {"grey", Grey},
+                                                {"white", White}};
     return colours.value(name);
 }
 
@@ -57,8 +64,8 @@ QColor at(const QImage &image, int x, int y)
 
 bool near(const QColor &a, const QColor &b, int tolerance)
 {
-    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance &&
-           qAbs(a.blue() - b.blue()) <= tolerance;
+    return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance
+           && qAbs(a.blue() - b.blue()) <= tolerance;
 }
 
 /// Pixels inside `area` within `tolerance` of `colour` on every channel (text is anti-aliased).
@@ -301,8 +308,8 @@ void TestClockFace::everyOffsetDrawsItsBarsWhereTheyBelong()
                 if (x == marker || x == marker - 1)
                     continue;
                 if (at(image, x, SessionBoard::barTop(row)) != expected[x])
-                    QFAIL(QByteArray("offset ") + QByteArray::number(offset) + " row " + QByteArray::number(row) +
-                          " x " + QByteArray::number(x));
+                    QFAIL(QByteArray("offset ") + QByteArray::number(offset) + " row " + QByteArray::number(row) + " x "
+                          + QByteArray::number(x));
             }
         }
     }
@@ -420,7 +427,7 @@ void TestClockFace::viewReadsTheClockAndOffsetAtEachWholePaint()
     const QImage second = view.grab().toImage();
     QVERIFY(countNear(second, labelCell(15), Yellow, 60) > 0);
     QCOMPARE(countNear(second, labelCell(14), Yellow, 60), 0);
-    QCOMPARE(at(second, 30, SessionBoard::barTop(9)), Black);    // Shanghai moved to 4:30
+    QCOMPARE(at(second, 30, SessionBoard::barTop(9)), Black); // Shanghai moved to 4:30
     QCOMPARE(at(second, 90, SessionBoard::barTop(9)), colourNamed("maroon"));
 }
 

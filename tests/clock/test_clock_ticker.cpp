@@ -1,8 +1,8 @@
 // The one-second tick: its order, the daily greeting's date, the scheduler's delayed start and the labels.
+#include "FakeServices.h"
 #include "app/ProgramValues.h"
 #include "clock/ClockFace.h"
 #include "clock/ClockTicker.h"
-#include "FakeServices.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -23,7 +23,9 @@ struct TickFixture
     {
         values.versionLabelText = QStringLiteral("Veltrane 2.1.0.2");
         values.lastGreetingDate = QDate(2026, 3, 4);
-        ticker.setTrimWorkingSet([this] { journal << QStringLiteral("trim"); });
+        ticker.setTrimWorkingSet([this] {
+            journal << QStringLiteral("trim");
+        });
         ticker.setSayGreeting([this] {
             journal << QStringLiteral("greeting");
             if (greetingFails)
@@ -33,9 +35,15 @@ struct TickFixture
             journal << QStringLiteral("save");
             dateSeenBySave = values.lastGreetingDate;
         });
-        ticker.setReportFailure([this](const QString &text) { journal << QStringLiteral("failure: ") + text; });
-        QObject::connect(&ticker, &ClockTicker::alarmStartDue, [this] { journal << QStringLiteral("alarm"); });
-        QObject::connect(&ticker, &ClockTicker::labelsChanged, [this] { journal << QStringLiteral("labels"); });
+        ticker.setReportFailure([this](const QString &text) {
+            journal << QStringLiteral("failure: ") + text;
+        });
+        QObject::connect(&ticker, &ClockTicker::alarmStartDue, [this] {
+            journal << QStringLiteral("alarm");
+        });
+        QObject::connect(&ticker, &ClockTicker::labelsChanged, [this] {
+            journal << QStringLiteral("labels");
+        });
     }
 
     void tick(int times)
@@ -85,19 +93,29 @@ void TestClockTicker::labelTexts_data()
     QTest::addColumn<QString>("utcHint");
 
     QTest::newRow("leading zeros and four-digit year")
-        << QDateTime(QDate(2012, 3, 5), QTime(14, 7, 9)) << 3 * 3600 << 0 << "14:07:09" << "Local 05.03.2012 14:07"
-        << "11:07:09" << "UTC 05.03.2012 11:07";
+        << QDateTime(QDate(2012, 3, 5), QTime(14, 7, 9)) << 3 * 3600 << 0 << "14:07:09"
+        << "Local 05.03.2012 14:07"
+        << "11:07:09"
+        << "UTC 05.03.2012 11:07";
     QTest::newRow("UTC on the day before")
-        << QDateTime(QDate(2027, 1, 1), QTime(1, 30, 0)) << 3 * 3600 << 0 << "01:30:00" << "Local 01.01.2027 01:30"
-        << "22:30:00" << "UTC 31.12.2026 22:30";
+        << QDateTime(QDate(2027, 1, 1), QTime(1, 30, 0)) << 3 * 3600 << 0 << "01:30:00"
+        << "Local 01.01.2027 01:30"
+        << "22:30:00"
+        << "UTC 31.12.2026 22:30";
     QTest::newRow("UTC on the day after")
-        << QDateTime(QDate(2026, 2, 28), QTime(20, 0, 5)) << -5 * 3600 << 0 << "20:00:05" << "Local 28.02.2026 20:00"
-        << "01:00:05" << "UTC 01.03.2026 01:00";
+        << QDateTime(QDate(2026, 2, 28), QTime(20, 0, 5)) << -5 * 3600 << 0 << "20:00:05"
+        << "Local 28.02.2026 20:00"
+        << "01:00:05"
+        << "UTC 01.03.2026 01:00";
     QTest::newRow("daylight saving counts between the labels")
-        << QDateTime(QDate(2026, 7, 1), QTime(12, 0, 0)) << 3600 << 3600 << "12:00:00" << "Local 01.07.2026 12:00"
-        << "10:00:00" << "UTC 01.07.2026 10:00";
+        << QDateTime(QDate(2026, 7, 1), QTime(12, 0, 0)) << 3600 << 3600 << "12:00:00"
+        << "Local 01.07.2026 12:00"
+        << "10:00:00"
+        << "UTC 01.07.2026 10:00";
     QTest::newRow("midnight") << QDateTime(QDate(2026, 3, 5), QTime(0, 0, 0)) << 0 << 0 << "00:00:00"
-                              << "Local 05.03.2026 00:00" << "00:00:00" << "UTC 05.03.2026 00:00";
+                              << "Local 05.03.2026 00:00"
+                              << "00:00:00"
+                              << "UTC 05.03.2026 00:00";
 }
 
 void TestClockTicker::labelTexts()
@@ -198,7 +216,9 @@ void TestClockTicker::failureWithoutReporterReachesTheCaller()
     ProgramValues values;
     ClockTicker ticker(clock, values);
     ticker.setTrimWorkingSet({});
-    ticker.setSayGreeting([] { throw Failure(QStringLiteral("no")); });
+    ticker.setSayGreeting([] {
+        throw Failure(QStringLiteral("no"));
+    });
     for (int i = 1; i < ClockTicker::GreetingTick; ++i)
         ticker.tick();
     QVERIFY_THROWS_EXCEPTION(Failure, ticker.tick());
