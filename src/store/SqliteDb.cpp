@@ -13,7 +13,7 @@ SqliteDb::SqliteDb(const QString &path, bool create)
         throw e;
     }
     // A table file is shared with nobody, but a short wait beats a spurious "database is locked".
-    sqlite3_busy_timeout(m_db, 2000);
+    sqlite3_busy_timeout(m_db, 1000);
     sqlite3_extended_result_codes(m_db, 1);
 }
 

@@ -1,0 +1,379 @@
+// Table files: the SQLite layout, reading the structure back, bad files, the counter, batches, econom at close.
+#include "platform/Failure.h"
+#include "store/DataSet.h"
+#include "store/StoreBatch.h"
+#include "store/TableSchemas.h"
+#include "TempAppDir.h"
+
+#include <QtTest>
+#include <sqlite3.h>
+
+namespace {
+
+// Runs one query on a table file directly and gives its rows as "a|b|c" lines.
+QStringList query(const QString &path, const QString &sql)
+{
+    sqlite3 *db = nullptr;
+    QStringList rows;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return {"<cannot open>"};
+    }
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
+        rows << "<error> " + QString::fromUtf8(sqlite3_errmsg(db));
+    } else {
+        while (sqlite3_step(st) == SQLITE_ROW) {
+            QStringList cols;
+            for (int c = 0; c < sqlite3_column_count(st); ++c) {
+                const auto *t = reinterpret_cast<const char *>(sqlite3_column_text(st, c));
+                cols << (t ? QString::fromUtf8(t) : QStringLiteral("NULL"));
+            }
+            rows << cols.join('|');
+        }
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return rows;
+}
+
+bool execSql(const QString &path, const QString &sql)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open(path.toUtf8().constData(), &db);
+    const bool ok = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    return ok;
+}
+
+void addEvent(DataSet &ds, const QDate &d, const QTime &t, const QString &text)
+{
+    ds.append();
+    ds.fieldByName("Data").setAsDate(d);
+    ds.fieldByName("Time").setAsTime(t);
+    ds.fieldByName("Execute").setAsString(text);
+    ds.post();
+}
+
+} // namespace
+
+class TestTableFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void createdFileLayout();
+    void storedValues();
+    void structureReadBack_data();
+    void structureReadBack();
+    void structureInFileWins();
+    void badFiles_data();
+    void badFiles();
+    void createNeverReplaces();
+    void startupCreatesAndOpensAll();
+    void counterSurvivesRestart();
+    void econSavedOnlyAtClose();
+    void batchCommitAndRollback();
+    void failedWriteKeepsEditState();
+};
+
+void TestTableFile::createdFileLayout()
+{
+    TempAppDir dir;
+    DataSet alarm, phone, econom;
+    TableSchemas::openAll(phone, alarm, econom, dir.appDir());
+
+    QCOMPARE(query(dir.path("alarm.cds"), "SELECT name, type FROM pragma_table_info('alarm')"),
+             (QStringList{"id|INTEGER", "Tip|INTEGER", "Data|DATE", "Time|TIME", "Execute|VARCHAR(254)",
+                          "RepeatHour|BOOLEAN", "RepeatHourStart|TIME", "RepeatHourEnd|TIME", "Repeat|BOOLEAN",
+                          "RepeatValue|INTEGER", "RepeatValueName|INTEGER", "Day1|BOOLEAN", "Day2|BOOLEAN",
+                          "Day3|BOOLEAN", "Day4|BOOLEAN", "Day5|BOOLEAN", "Day6|BOOLEAN", "Day7|BOOLEAN"}));
+    QVERIFY(query(dir.path("alarm.cds"), "SELECT sql FROM sqlite_master WHERE name='alarm'")
+                .value(0)
+                .contains("\"id\" INTEGER PRIMARY KEY AUTOINCREMENT"));
+    QCOMPARE(query(dir.path("phone.cds"), "SELECT name, type FROM pragma_table_info('phone')"),
+             (QStringList{"Fio|VARCHAR(50)", "Work|VARCHAR(50)", "PhoneWork|VARCHAR(30)", "Phone|VARCHAR(30)",
+                          "Mobile|VARCHAR(30)", "Email|VARCHAR(50)", "Info|TEXT"}));
+    QCOMPARE(query(dir.path("econom.cds"), "SELECT name, type FROM pragma_table_info('econom')"),
+             (QStringList{"title|VARCHAR(50)", "country|VARCHAR(3)", "date|DATE", "time|TIME",
+                          "forecast|VARCHAR(10)", "previous|VARCHAR(10)", "impact|VARCHAR(12)"}));
+
+    // Indexes are SQLite indexes with their names; options as DESC / COLLATE NOCASE.
+    QCOMPARE(query(dir.path("alarm.cds"), "SELECT name, desc, coll FROM pragma_index_xinfo('datatime') WHERE key"),
+             (QStringList{"Data|0|BINARY", "Time|0|BINARY"}));
+    QCOMPARE(query(dir.path("econom.cds"), "SELECT name, desc, coll FROM pragma_index_xinfo('DataTime') WHERE key"),
+             (QStringList{"date|1|NOCASE", "time|1|NOCASE"}));
+    QCOMPARE(query(dir.path("phone.cds"), "SELECT name, desc, coll FROM pragma_index_xinfo('Fio') WHERE key"),
+             (QStringList{"Fio|0|NOCASE"}));
+
+    // Rollback journal, never WAL, so the one file always holds the whole table.
+    for (const char *name : {"alarm.cds", "phone.cds", "econom.cds"})
+        QCOMPARE(query(dir.path(name), "PRAGMA journal_mode"), QStringList{"delete"});
+}
+
+void TestTableFile::storedValues()
+{
+    TempAppDir dir;
+    DataSet ds;
+    TableSchemas::openAlarm(ds, dir.appDir());
+    ds.append();
+    ds.fieldByName("Tip").setAsInteger(2);
+    ds.fieldByName("Data").setAsDate(QDate(2012, 9, 12));
+    ds.fieldByName("Time").setAsTime(QTime(23, 30, 5));
+    ds.fieldByName("Execute").setAsString("Выключить компьютер 12.09.2012 в 23:30");
+    ds.fieldByName("Repeat").setAsBoolean(false);
+    ds.fieldByName("Day2").setAsBoolean(true);
+    ds.post();
+    QCOMPARE(query(dir.path("alarm.cds"),
+                   "SELECT id, Tip, Data, Time, Execute, RepeatHour, Repeat, Day1, Day2 FROM alarm"),
+             QStringList{"1|2|2012-09-12|23:30:05|Выключить компьютер 12.09.2012 в 23:30|NULL|0|NULL|1"});
+}
+
+void TestTableFile::structureReadBack_data()
+{
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("indexName");
+    QTest::addColumn<QString>("fields");
+    QTest::addColumn<int>("options");
+
+    QTest::newRow("alarm") << "alarm" << "datatime" << "Data; Time" << 0;
+    QTest::newRow("phone") << "phone" << "Fio" << "Fio" << int(IndexOption::Primary | IndexOption::CaseInsensitive);
+    QTest::newRow("econom") << "econom" << "DataTime" << "date; time"
+                            << int(IndexOption::Primary | IndexOption::Descending | IndexOption::CaseInsensitive);
+}
+
+void TestTableFile::structureReadBack()
+{
+    QFETCH(QString, table);
+    QFETCH(QString, indexName);
+    QFETCH(QString, fields);
+    QFETCH(int, options);
+
+    TempAppDir dir;
+    QList<FieldDef> defined;
+    {
+        DataSet ds;
+        if (table == "alarm") TableSchemas::defineAlarm(ds);
+        if (table == "phone") TableSchemas::definePhone(ds);
+        if (table == "econom") TableSchemas::defineEconom(ds);
+        defined = ds.fieldDefs();
+        ds.setFileName(dir.path(table + ".cds"));
+        ds.createDataSet();
+    }
+    DataSet plain; // nothing defined: everything comes from the file
+    plain.setFileName(dir.path(table + ".cds"));
+    plain.open();
+    QCOMPARE(plain.fieldDefs(), defined);
+    const QList<IndexDef> indexes = plain.indexDefs();
+    QCOMPARE(indexes.size(), 1);
+    QCOMPARE(indexes[0].name, indexName);
+    QCOMPARE(indexes[0].fields, fields);
+    QCOMPARE(int(indexes[0].options), options);
+}
+
+void TestTableFile::structureInFileWins()
+{
+    TempAppDir dir;
+    QVERIFY(execSql(dir.path("phone.cds"),
+                    "CREATE TABLE phone (Fio VARCHAR(80), Note TEXT, Age INTEGER);"
+                    "INSERT INTO phone VALUES ('b', 'x', 3), ('A', NULL, NULL), ('c', 'y', 1);"));
+    DataSet ds;
+    TableSchemas::openPhone(ds, dir.appDir()); // the file exists: it is not recreated
+    QCOMPARE(ds.fieldCount(), 3);
+    QCOMPARE(ds.fieldDef(0), (FieldDef{"Fio", FieldType::String, 80}));
+    QCOMPARE(ds.fieldDef(1).type, FieldType::Memo);
+    QCOMPARE(ds.fieldDef(2).type, FieldType::Integer);
+    QStringList names;
+    for (ds.first(); !ds.eof(); ds.next())
+        names << ds.fieldByName("Fio").asString();
+    QCOMPARE(names, (QStringList{"A", "b", "c"})); // ordered by Fio without regard to case
+}
+
+void TestTableFile::badFiles_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("sql");
+
+    QTest::newRow("garbage") << QByteArray("this is not a table at all\n").repeated(200) << QString();
+    QTest::newRow("zero length") << QByteArray() << QString();
+    QTest::newRow("foreign sqlite") << QByteArray() << "CREATE TABLE other (a INTEGER); INSERT INTO other VALUES (1);";
+    QTest::newRow("foreign column type") << QByteArray() << "CREATE TABLE alarm (id INTEGER PRIMARY KEY, x BLOB);";
+    QTest::newRow("sqlite header, garbage after")
+        << QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\xAB') << QString();
+}
+
+void TestTableFile::badFiles()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, sql);
+
+    TempAppDir dir;
+    const QString path = dir.path("alarm.cds");
+    if (sql.isEmpty())
+        QVERIFY(dir.write("alarm.cds", bytes));
+    else
+        QVERIFY(execSql(path, sql));
+    const QByteArray before = dir.read("alarm.cds");
+    const QDateTime modified = QFileInfo(path).lastModified();
+
+    DataSet ds;
+    try {
+        TableSchemas::openAlarm(ds, dir.appDir());
+        QFAIL("a bad table file was opened");
+    } catch (const Failure &f) {
+        QVERIFY2(f.text().contains(path), qPrintable(f.text()));
+    }
+    QVERIFY(!ds.isActive());
+    QCOMPARE(dir.read("alarm.cds"), before);
+    QCOMPARE(QFileInfo(path).lastModified(), modified);
+    QVERIFY(!dir.exists("alarm.cds-journal"));
+
+    // Closing the data set that failed to open does not write anything either.
+    ds.close();
+    QCOMPARE(dir.read("alarm.cds"), before);
+}
+
+void TestTableFile::createNeverReplaces()
+{
+    TempAppDir dir;
+    QVERIFY(dir.write("phone.cds", "user data"));
+    DataSet ds;
+    TableSchemas::definePhone(ds);
+    ds.setFileName(dir.path("phone.cds"));
+    QVERIFY_THROWS_EXCEPTION(Failure, ds.createDataSet());
+    QCOMPARE(dir.read("phone.cds"), QByteArray("user data"));
+}
+
+void TestTableFile::startupCreatesAndOpensAll()
+{
+    TempAppDir dir;
+    DataSet phone, alarm, econom;
+    TableSchemas::openAll(phone, alarm, econom, dir.appDir());
+    for (const char *name : {"phone.cds", "alarm.cds", "econom.cds"})
+        QVERIFY(dir.exists(name));
+    QCOMPARE(phone.indexFieldNames(), QString("Fio"));
+    QCOMPARE(alarm.indexName(), QString("datatime"));
+    QCOMPARE(econom.indexName(), QString("DataTime"));
+    QVERIFY(phone.isActive() && alarm.isActive() && econom.isActive());
+    QCOMPARE(alarm.recordCount(), 0);
+
+    // A bad alarm file: phone and econom are still created before the failure is raised.
+    TempAppDir second;
+    QVERIFY(second.write("alarm.cds", "garbage"));
+    DataSet p2, a2, e2;
+    QVERIFY_THROWS_EXCEPTION(Failure, TableSchemas::openAll(p2, a2, e2, second.appDir()));
+    QVERIFY(second.exists("phone.cds") && second.exists("econom.cds"));
+    QCOMPARE(second.read("alarm.cds"), QByteArray("garbage"));
+}
+
+void TestTableFile::counterSurvivesRestart()
+{
+    TempAppDir dir;
+    {
+        DataSet ds;
+        TableSchemas::openAlarm(ds, dir.appDir());
+        for (int i = 0; i < 5; ++i)
+            addEvent(ds, QDate(2026, 1, 1), QTime(10, i), QString::number(i));
+        // Delete every record: the file keeps no row, only the counter.
+        ds.first();
+        while (!ds.isEmpty())
+            ds.deleteRecord();
+    }
+    DataSet ds;
+    TableSchemas::openAlarm(ds, dir.appDir());
+    QVERIFY(ds.isEmpty());
+    addEvent(ds, QDate(2026, 1, 1), QTime(10, 0), "after restart");
+    QCOMPARE(ds.fieldByName("id").asInteger(), 6);
+}
+
+void TestTableFile::econSavedOnlyAtClose()
+{
+    TempAppDir dir;
+    const QString path = dir.path("econom.cds");
+    {
+        DataSet ds;
+        TableSchemas::openEconom(ds, dir.appDir());
+        for (int day = 1; day <= 3; ++day) {
+            ds.insert();
+            ds.fieldByName("title").setAsString(QString(60, QChar(u'Ж')));
+            ds.fieldByName("country").setAsString("USD");
+            ds.fieldByName("date").setAsDate(QDate(2026, 1, day));
+            ds.fieldByName("time").setAsTime(QTime(12, 30));
+            ds.post();
+        }
+        ds.first();
+        QCOMPARE(ds.fieldByName("date").asDate(), QDate(2026, 1, 3)); // newest first
+        ds.last();
+        ds.deleteRecord();
+        QCOMPARE(query(path, "SELECT count(*) FROM econom"), QStringList{"0"}); // held in memory
+    }
+    QCOMPARE(query(path, "SELECT date, time, length(title) FROM econom ORDER BY date"),
+             (QStringList{"2026-01-02|12:30:00|50", "2026-01-03|12:30:00|50"}));
+
+    DataSet again;
+    TableSchemas::openEconom(again, dir.appDir());
+    QCOMPARE(again.recordCount(), 2);
+    again.first();
+    QCOMPARE(again.fieldByName("title").asString(), QString(50, QChar(u'Ж')));
+}
+
+void TestTableFile::batchCommitAndRollback()
+{
+    TempAppDir dir;
+    const QString path = dir.path("alarm.cds");
+    DataSet ds;
+    TableSchemas::openAlarm(ds, dir.appDir());
+    addEvent(ds, QDate(2026, 1, 1), QTime(9, 0), "kept");
+    {
+        StoreBatch batch(ds);
+        for (int i = 0; i < 10; ++i)
+            addEvent(ds, QDate(2026, 1, 2), QTime(9, i), "batched");
+        batch.commit();
+    }
+    QCOMPARE(query(path, "SELECT count(*) FROM alarm"), QStringList{"11"});
+    {
+        StoreBatch batch(ds);
+        addEvent(ds, QDate(2026, 1, 3), QTime(9, 0), "undone");
+        ds.first();
+        ds.deleteRecord();
+        QCOMPARE(ds.recordCount(), 11);
+    } // no commit: rolled back
+    QCOMPARE(query(path, "SELECT count(*) FROM alarm"), QStringList{"11"});
+    QCOMPARE(ds.recordCount(), 11);
+    ds.first();
+    QCOMPARE(ds.fieldByName("Execute").asString(), QString("kept"));
+    addEvent(ds, QDate(2026, 1, 4), QTime(9, 0), "next");
+    QCOMPARE(ds.fieldByName("id").asInteger(), 13); // 12 was handed out inside the undone batch
+}
+
+void TestTableFile::failedWriteKeepsEditState()
+{
+    TempAppDir dir;
+    const QString path = dir.path("alarm.cds");
+    DataSet ds;
+    TableSchemas::openAlarm(ds, dir.appDir());
+    addEvent(ds, QDate(2026, 1, 1), QTime(9, 0), "one");
+
+    // Another connection holds the write lock: the post cannot be written and says so.
+    sqlite3 *other = nullptr;
+    QCOMPARE(sqlite3_open(path.toUtf8().constData(), &other), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    ds.edit();
+    ds.fieldByName("Execute").setAsString("two");
+    try {
+        ds.post();
+        QFAIL("post reported success without writing");
+    } catch (const Failure &f) {
+        QVERIFY(f.text().contains(path));
+    }
+    QCOMPARE(ds.state(), DataSet::State::Edit);
+    QVERIFY_THROWS_EXCEPTION(Failure, ds.deleteRecord());
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    QCOMPARE(ds.recordCount(), 1);
+    ds.post();
+    QCOMPARE(query(path, "SELECT Execute FROM alarm"), QStringList{"two"});
+}
+
+QTEST_GUILESS_MAIN(TestTableFile)
+#include "tst_TableFile.moc"
