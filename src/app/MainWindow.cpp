@@ -1,33 +1,80 @@
 #include "app/MainWindow.h"
 
+#include "app/AboutWindow.h"
+#include "app/IniFile.h"
+#include "app/NextNews.h"
+#include "app/PopupMenuWidget.h"
 #include "app/PromptsDialog.h"
+#include "app/ServiceAddresses.h"
+#include "app/Settings.h"
 #include "app/StartupSequence.h"
+#include "app/TerminationWatcher.h"
+#include "app/ToolbarPanel.h"
+#include "app/TrayIcon.h"
+#include "app/WindowBehaviourWidget.h"
 #include "app/WindowShape.h"
 #include "calendar/CalendarPanel.h"
+#include "clock/ClockFaceView.h"
+#include "clock/ClockTicker.h"
+#include "clock/Greeting.h"
+#include "clock/Voice.h"
+#include "i18n/LanguageFiles.h"
+#include "i18n/LanguageSwitch.h"
+#include "i18n/LanguageTexts.h"
 #include "notes/NoteFiles.h"
-#include "online/WebPageWindow.h"
 #include "notes/PhoneBookPanel.h"
-#include "app/TerminationWatcher.h"
-#include "platform/TextCodec.h"
+#include "online/HttpGetClient.h"
+#include "online/WebPageWindow.h"
+#include "platform/DesktopShell.h"
 #include "platform/Failure.h"
+#include "platform/LinuxNetState.h"
+#include "platform/LogindPower.h"
+#include "platform/Mp3PlayerQt.h"
 #include "platform/SystemClock.h"
+#include "platform/TextCodec.h"
+#include "store/DataSet.h"
+#include "store/DataSetModel.h"
+#include "store/FieldBinder.h"
+#include "store/TableSchemas.h"
 
-#include <QCloseEvent>
+#include <QAction>
 #include <QApplication>
-#include <QFileInfo>
+#include <QCloseEvent>
+#include <QFile>
+#include <QHeaderView>
 #include <QLabel>
-#include <QPainter>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableView>
 #include <QTextEdit>
 #include <QTimer>
-#include <cmath>
+#include <QToolButton>
 
 struct MainWindow::Parts
 {
     SystemClock clock;
     PromptsDialog prompts;
+    LinuxNetState net;
+    DesktopShell shell;
+    LogindPower power;
     StartupSequence startup;
-    std::unique_ptr<NoteFiles> notes;
     TerminationWatcher termination;
+
+    std::unique_ptr<IniFile> ini;
+    Settings settings;
+    ServiceAddresses addresses;
+    LanguageTexts form1{LanguageTexts::Section::Form1};
+    std::unique_ptr<NoteFiles> notes;
+
+    DataSet phone;
+    DataSet alarm;
+    DataSet econom;
+
+    HttpGetClient http;
+    Mp3PlayerQt player;
+    std::unique_ptr<Voice> voice;
+    std::unique_ptr<Greeting> greeting;
+    std::unique_ptr<ClockTicker> ticker;
 };
 
 MainWindow::MainWindow(QWidget *parent) : QWidget(parent), m_parts(std::make_unique<Parts>())
@@ -36,8 +83,13 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent), m_parts(std::make_uni
     setWindowTitle(QStringLiteral("Veltrane"));
     m_services.clock = &m_parts->clock;
     m_services.prompts = &m_parts->prompts;
+    m_services.net = &m_parts->net;
+    m_services.shell = &m_parts->shell;
+    m_services.power = &m_parts->power;
     createSurface();
-    runStartup();
+    createShell();
+    addStartupSteps();
+    m_parts->startup.run([this](const QString &text) { reportFailure(text); });
 
     // The platform's end of the program (SIGTERM, the end of the session) is a close request: the same
     // saves as a close, then a normal end.
@@ -46,11 +98,17 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent), m_parts(std::make_uni
         QCoreApplication::quit();
     });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { saveAll(); });
+
+    if (m_parts->ticker)
+        m_parts->ticker->start();
+    m_tray->show();
 }
 
 MainWindow::~MainWindow()
 {
     saveAll();
+    if (m_tray)
+        m_tray->hide();
     qDeleteAll(m_otherWindows);
 }
 
@@ -61,6 +119,10 @@ void MainWindow::createSurface()
     pal.setColor(QPalette::Window, Qt::black);
     setPalette(pal);
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+
+    // The clock face lies under everything else and is what shows when every panel is hidden.
+    m_clockView = new ClockFaceView(m_parts->clock, this);
+    m_clockView->setGeometry(0, 0, ProgramValues::contentWidth + 1, 290);
 
     m_bannerStrip = new QWidget(this);
     m_bannerStrip->setObjectName(QStringLiteral("Panel1"));
@@ -119,18 +181,69 @@ void MainWindow::createSurface()
     }
 }
 
-void MainWindow::createOtherWindows()
+void MainWindow::createShell()
 {
-    for (auto kind : {WebPageWindow::Kind::Calendar, WebPageWindow::Kind::Forecast, WebPageWindow::Kind::Video})
-        m_otherWindows << new WebPageWindow(kind);
+    m_menu = new PopupMenuWidget(this);
+    m_menu->attachTo(this);
+    for (auto *note : m_notes)
+        PopupMenuWidget::shareWith(note);
+
+    m_toolbar = new ToolbarPanel(this);
+    m_toolbar->setGeometry(478, 0, 32, 290);
+    m_toolbar->setViewTarget(View::Calendar, m_calendarPanel, m_calendarPanel->grid());
+    m_toolbar->setViewTarget(View::Events, m_eventPanel, m_eventPanel);
+    m_toolbar->setViewTarget(View::PhoneBook, m_phonePanel, m_phonePanel->grid());
+    const View noteViews[] = {View::Note1, View::Note2, View::Note3, View::Note4};
+    for (int i = 0; i < 4; ++i)
+        m_toolbar->setViewTarget(noteViews[i], m_notes[i], m_notes[i]);
+    connect(m_toolbar, &ToolbarPanel::viewChanged, m_menu, &PopupMenuWidget::setCurrentView);
+
+    m_behaviour = new WindowBehaviourWidget(this, m_menu, this);
+    for (QWidget *surface : {static_cast<QWidget *>(m_clockView), static_cast<QWidget *>(this),
+                             static_cast<QWidget *>(m_phonePanel), m_eventPanel,
+                             static_cast<QWidget *>(m_calendarPanel), static_cast<QWidget *>(m_calendarPanel->grid())})
+        m_behaviour->addDragSurface(surface);
+    for (QWidget *surface : {static_cast<QWidget *>(m_clockView), static_cast<QWidget *>(this),
+                             static_cast<QWidget *>(m_phonePanel), m_eventPanel})
+        m_behaviour->addHideSurface(surface);
+
+    m_tray = new TrayIcon(m_menu, this);
+    m_services.notifier = m_tray;
+    connect(m_tray, &TrayIcon::clicked, this, &MainWindow::showNextNews);
+    connect(m_tray, &TrayIcon::doubleClicked, m_behaviour, &WindowBehaviourWidget::showFromTray);
+
+    m_label4->installEventFilter(this);
+    connect(m_menu->item(QStringLiteral("N1")), &QAction::triggered, qApp, &QCoreApplication::quit);
+    connect(m_menu->item(QStringLiteral("N15")), &QAction::triggered, this, [this] {
+        if (m_aboutWindow)
+            m_aboutWindow->show(), m_aboutWindow->raise();
+    });
+    connect(m_menu, &PopupMenuWidget::newsLeadChosen, this, [this](int minutes) { m_values.newsLeadMinutes = minutes; });
+    connect(m_menu, &PopupMenuWidget::languageChosen, this, [this](const QString &code) {
+        auto *about = qobject_cast<AboutWindow *>(m_aboutWindow);
+        LanguageSwitch::Parts parts;
+        parts.appDir = m_values.appDir;
+        parts.langCode = &m_values.langCode;
+        parts.shell = m_services.shell;
+        parts.form1 = &m_parts->form1;
+        parts.form1Root = this;
+        parts.about = about ? &about->texts() : nullptr;
+        parts.aboutWindow = about;
+        parts.saveSettings = [this](const QString &c) { saveSettings(c); };
+        parts.quit = [] { QCoreApplication::quit(); };
+        LanguageSwitch(parts).switchTo(code);
+    });
+    connect(m_menu->item(QStringLiteral("N36")), &QAction::toggled, this, [this](bool on) {
+        if (m_parts->voice)
+            m_parts->voice->setEnabled(on);
+    });
+    connect(m_menu->item(QStringLiteral("N9")), &QAction::toggled, this, [this](bool on) {
+        m_clockView->face().setActiveOnly(on);
+        m_clockView->update();
+    });
 }
 
-void MainWindow::reportFailure(const QString &text)
-{
-    m_services.prompts->error(QStringLiteral("Veltrane"), text);
-}
-
-void MainWindow::runStartup()
+void MainWindow::addStartupSteps()
 {
     auto &s = m_parts->startup;
     const Clock &clock = *m_services.clock;
@@ -145,6 +258,12 @@ void MainWindow::runStartup()
     s.add(QStringLiteral("frameless"), [this] {
         setWindowFlags(Qt::FramelessWindowHint | Qt::Tool);
         setMask(WindowShape::roundedRect(510, 290, 15));
+    });
+    s.add(QStringLiteral("clock ticks"), [this] {
+        m_parts->ticker = std::make_unique<ClockTicker>(m_parts->clock, m_values);
+        m_parts->ticker->setReportFailure([this](const QString &text) { reportFailure(text); });
+        m_parts->ticker->setSaveSettings([this] { saveSettings(m_values.langCode); });
+        connect(m_parts->ticker.get(), &ClockTicker::labelsChanged, this, &MainWindow::showClockLabels);
     });
     s.add(QStringLiteral("version"), [this] {
         m_label3->hide();
@@ -161,6 +280,7 @@ void MainWindow::runStartup()
             note->clear();
             note->setGeometry(0, 0, 478, 290);
         }
+        m_toolbar->raise();
     });
     s.add(QStringLiteral("notes"), [this] {
         m_parts->notes = std::make_unique<NoteFiles>(m_values.appDir, &TextCodec::fromWindows1251);
@@ -168,19 +288,148 @@ void MainWindow::runStartup()
         for (int i = 0; i < m_notes.size(); ++i)
             m_notes[i]->setPlainText(m_parts->notes->load(i + 1));
     });
+    s.add(QStringLiteral("settings"), [this] { readSettings(); });
+    s.add(QStringLiteral("language"), [this] {
+        LanguageFiles::loadLanguage(m_values.appDir, m_values.langCode, m_parts->form1, this);
+        QStringList names;
+        for (const char *key : {"Wellington", "Sydney", "Tokyo", "Singapore", "HongKong", "Shanghai", "Frankfurkt",
+                                "Moscow", "London", "Zurich", "Paris", "Riyadh", "NewYork", "Chicago", "LosAngeles",
+                                "Johannesburg"})
+            names << m_parts->form1.text(QLatin1String(key));
+        m_clockView->face().setCentreNames(names);
+    });
+    s.add(QStringLiteral("language item"), [this] { m_menu->setLanguageCode(m_values.langCode); });
+    s.add(QStringLiteral("news lead item"), [this] { m_menu->setNewsLeadMinutes(m_values.newsLeadMinutes); });
+    s.add(QStringLiteral("translucency"), [this] { m_behaviour->applyStartTranslucency(); });
+    s.add(QStringLiteral("banner strip"), [this] { m_bannerStrip->setVisible(m_services.net->isOnline()); });
+    s.add(QStringLiteral("tables"), [this] { openTables(); });
     s.add(QStringLiteral("round corners"), [this] {
         setMask(WindowShape::roundLeftCorners(size()));
         for (QWidget *panel : {static_cast<QWidget *>(m_phonePanel), m_eventPanel, static_cast<QWidget *>(m_calendarPanel)})
             panel->setMask(WindowShape::roundLeftCorners(panel->size()));
     });
-
-    if (!s.run([this](const QString &text) { reportFailure(text); }))
-        return;
+    s.add(QStringLiteral("voice language"), [this] {
+        m_values.voiceLang = PopupMenuWidget::voiceLangOf(m_values.langCode);
+        if (m_values.voiceLang == QLatin1String("uk") || m_values.voiceLang == QLatin1String("bg")) {
+            QAction *voiceItem = m_menu->item(QStringLiteral("N36"));
+            voiceItem->setChecked(false);
+            voiceItem->setVisible(false);
+        }
+        m_parts->voice = std::make_unique<Voice>(&m_parts->net, &m_parts->http, &m_parts->player, m_values.appDir,
+                                                 m_parts->addresses.speech(QStringLiteral("/")));
+        m_parts->voice->setVoiceLang(m_values.voiceLang);
+        m_parts->voice->setEnabled(m_menu->item(QStringLiteral("N36"))->isChecked());
+        m_services.speech = m_parts->voice.get();
+        m_parts->greeting = std::make_unique<Greeting>(&m_parts->clock, m_parts->voice.get(),
+                                                       [this](const QString &key) { return m_parts->form1.text(key); });
+        m_parts->greeting->setVoiceLang(m_values.voiceLang);
+        m_parts->ticker->setSayGreeting([this] { m_parts->greeting->sayGreeting(); });
+    });
 }
 
-void MainWindow::paintEvent(QPaintEvent *event)
+void MainWindow::readSettings()
 {
-    QWidget::paintEvent(event);
+    Settings &settings = m_parts->settings;
+    m_parts->ini = std::make_unique<IniFile>(m_values.appDir + QLatin1String(Settings::fileName), &m_parts->clock);
+    settings.read(*m_parts->ini);
+    move(settings.left, settings.top);
+    m_menu->item(QStringLiteral("N7"))->setChecked(settings.n7);
+    m_menu->item(QStringLiteral("N36"))->setChecked(settings.n36);
+    m_menu->item(QStringLiteral("N5"))->setChecked(settings.n5);
+    m_menu->item(QStringLiteral("N8"))->setChecked(settings.n8);
+    m_menu->item(QStringLiteral("N9"))->setChecked(settings.n9);
+    m_clockView->face().setActiveOnly(settings.n9);
+    settings.applyTo(m_values);
+    m_parts->addresses.read(*m_parts->ini);
+}
+
+void MainWindow::saveSettings(const QString &code)
+{
+    if (!m_parts->ini)
+        return;
+    Settings &settings = m_parts->settings;
+    settings.takeFrom(m_values);
+    settings.left = x();
+    settings.top = y();
+    settings.n5 = m_menu->item(QStringLiteral("N5"))->isChecked();
+    settings.n7 = m_menu->item(QStringLiteral("N7"))->isChecked();
+    settings.n8 = m_menu->item(QStringLiteral("N8"))->isChecked();
+    settings.n9 = m_menu->item(QStringLiteral("N9"))->isChecked();
+    settings.n36 = m_menu->item(QStringLiteral("N36"))->isChecked();
+    settings.write(*m_parts->ini);
+    LanguageFiles::saveLanguage(m_values.appDir, code, m_parts->form1, this);
+}
+
+void MainWindow::openTables()
+{
+    TableSchemas::openAll(m_parts->phone, m_parts->alarm, m_parts->econom, m_values.appDir);
+    bindPhoneBook();
+    auto *calendarModel = new DataSetModel(&m_parts->econom, this);
+    m_calendarPanel->setModel(calendarModel);
+    m_calendarPanel->grid()->setSelectionModel(calendarModel->selectionModel());
+}
+
+void MainWindow::bindPhoneBook()
+{
+    auto *model = new DataSetModel(&m_parts->phone, this);
+    model->setColumns({QStringLiteral("Fio")});
+    QTableView *grid = m_phonePanel->grid();
+    grid->setModel(model);
+    grid->setSelectionModel(model->selectionModel());
+    grid->setColumnWidth(0, grid->width() - 18);
+    const char *fields[] = {"Fio", "Work", "PhoneWork", "Phone", "Mobile", "Email"};
+    const auto edits = m_phonePanel->edits();
+    for (int i = 0; i < edits.size(); ++i)
+        new FieldBinder(&m_parts->phone, edits[i], QLatin1String(fields[i]), this);
+    new FieldBinder(&m_parts->phone, m_phonePanel->memo(), QStringLiteral("Info"), this);
+}
+
+void MainWindow::createOtherWindows()
+{
+    auto *about = new AboutWindow;
+    about->loadLang(m_values.appDir, m_values.langCode, m_values.programVersion);
+    m_aboutWindow = about;
+    m_otherWindows << about;
+    for (auto kind : {WebPageWindow::Kind::Calendar, WebPageWindow::Kind::Forecast, WebPageWindow::Kind::Video})
+        m_otherWindows << new WebPageWindow(kind);
+}
+
+void MainWindow::showClockLabels(const ClockLabels &labels)
+{
+    m_label1->setText(labels.localText);
+    m_label1->setToolTip(labels.localHint);
+    m_label2->setText(labels.utcText);
+    m_label2->setToolTip(labels.utcHint);
+    m_label4->setText(labels.captionText);
+}
+
+void MainWindow::showNextNews()
+{
+    QList<NextNews::Release> rows;
+    DataSet &econom = m_parts->econom;
+    if (econom.isActive()) {
+        econom.disableControls();
+        for (econom.first(); !econom.eof(); econom.next())
+            rows.append({econom.fieldByName(QStringLiteral("date")).asDate(), econom.fieldByName(QStringLiteral("time")).asTime()});
+        econom.enableControls();
+    }
+    NextNews::announce(rows, m_parts->clock, *m_tray);
+}
+
+void MainWindow::reportFailure(const QString &text)
+{
+    m_services.prompts->error(QStringLiteral("Veltrane"), text);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // A click on the bottom caption opens the About window, without making it modal.
+    if (watched == m_label4 && event->type() == QEvent::MouseButtonRelease && m_aboutWindow) {
+        m_aboutWindow->show();
+        m_aboutWindow->raise();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
@@ -196,6 +445,7 @@ void MainWindow::saveAll()
             for (int i = 0; i < m_notes.size(); ++i)
                 m_parts->notes->save(i + 1, m_notes[i]->toPlainText());
         }
+        saveSettings(m_values.langCode);
     } catch (const Failure &f) {
         reportFailure(f.text());
     }

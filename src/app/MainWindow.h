@@ -11,9 +11,14 @@
 
 class QLabel;
 class QTextEdit;
-class QTimer;
 class CalendarPanel;
+class ClockFaceView;
 class PhoneBookPanel;
+class PopupMenuWidget;
+class ToolbarPanel;
+class TrayIcon;
+class WindowBehaviourWidget;
+struct ClockLabels;
 
 class MainWindow : public QWidget
 {
@@ -29,16 +34,24 @@ public:
 
     /// The four notes and the settings, saved at a close asked by the platform and at the end of the program.
     void saveAll();
+    /// `SaveSettings`: the settings file, then the language file of `code`. Throws Failure on a refused write.
+    void saveSettings(const QString &code);
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     struct Parts;
 
     void createSurface();
-    void runStartup();
+    void createShell();
+    void addStartupSteps();
+    void readSettings();
+    void openTables();
+    void bindPhoneBook();
+    void showClockLabels(const ClockLabels &labels);
+    void showNextNews();
     void reportFailure(const QString &text);
 
     std::unique_ptr<Parts> m_parts;
@@ -50,9 +63,15 @@ private:
     QLabel *m_label3 = nullptr;
     QLabel *m_label4 = nullptr;
     QWidget *m_bannerStrip = nullptr;
+    ClockFaceView *m_clockView = nullptr;
     PhoneBookPanel *m_phonePanel = nullptr;
     QWidget *m_eventPanel = nullptr;
     CalendarPanel *m_calendarPanel = nullptr;
     QList<QTextEdit *> m_notes;
+    PopupMenuWidget *m_menu = nullptr;
+    ToolbarPanel *m_toolbar = nullptr;
+    WindowBehaviourWidget *m_behaviour = nullptr;
+    TrayIcon *m_tray = nullptr;
+    QWidget *m_aboutWindow = nullptr;
     QList<QWidget *> m_otherWindows;
 };
