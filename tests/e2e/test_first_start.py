@@ -83,6 +83,9 @@ class FirstStartTest(e2e.VeltraneTestCase):
                 pass  # the assertion below shows what there is
             self.assertEqual(self.desk.geometry(self.window), e2e.Geometry(200, 200, 510, 290))
 
+        with self.subTest('no failure reported at start'):
+            self.assertEqual(self.prog.message_boxes(), [])
+
         with self.subTest('data files created at start'):
             for name in NOTES:
                 self.assertTrue(self.folder.read_bytes(name).startswith(b'{\\rtf'), f'{name} is a rich-text document')

@@ -672,6 +672,11 @@ class Desktop:
         out = self.run(['xprop', '-id', str(wid), 'WM_CLASS'], check=False)
         return re.findall(r'"([^"]*)"', out)
 
+    def window_types(self, wid):
+        """The window's _NET_WM_WINDOW_TYPE names without their prefix ('NORMAL', 'DIALOG', 'UTILITY', ...)."""
+        out = self.run(['xprop', '-id', str(wid), '_NET_WM_WINDOW_TYPE'], check=False)
+        return re.findall(r'_NET_WM_WINDOW_TYPE_(\w+)', out)
+
     def geometry(self, wid):
         """Position of the window's top-left corner on the root window, and its size."""
         out = self.run(['xwininfo', '-id', str(wid)])
@@ -745,10 +750,11 @@ class Program:
         if not self.running():
             raise HarnessError(f'the program ended (exit {self.process.popen.returncode}):\n{self.output()}')
 
-    def wait_window(self, name=None, cls=PROGRAM_NAME, min_size=65, timeout=60):
+    def wait_window(self, name=None, cls=PROGRAM_NAME, min_size=65, timeout=60, dialogs=True):
         """Waits until a visible window of the program's class (and name, a regular expression) is mapped.
 
-        Windows smaller than min_size in either direction (tray icons) are passed over.
+        Windows smaller than min_size in either direction (tray icons) are passed over, and so are dialogs
+        (message boxes) when dialogs is false.
         """
         def find():
             self._check_running()
@@ -757,13 +763,25 @@ class Program:
                     geo = self.desktop.geometry(wid)
                 except HarnessError:
                     continue  # gone between the search and the look
-                if geo.width >= min_size and geo.height >= min_size:
-                    return wid
+                if geo.width < min_size or geo.height < min_size:
+                    continue
+                if not dialogs and 'DIALOG' in self.desktop.window_types(wid):
+                    continue
+                return wid
             return None
         return wait_until(find, timeout, interval=0.1, what=f'a window of {cls} named {name or "anything"}')
 
     def wait_main_window(self, timeout=60):
-        return self.wait_window(name=f'^{PROGRAM_NAME}$', timeout=timeout)
+        """The main window: titled like the program and not a dialog (a failure's message box has the same title)."""
+        return self.wait_window(name=f'^{PROGRAM_NAME}$', timeout=timeout, dialogs=False)
+
+    def message_boxes(self):
+        """Visible dialog windows of the program, as (window id, title)."""
+        found = []
+        for wid in self.desktop.windows(cls=PROGRAM_NAME):
+            if 'DIALOG' in self.desktop.window_types(wid):
+                found.append((wid, self.desktop.window_name(wid)))
+        return found
 
     def wait_output(self, pattern, timeout=30):
         """Waits until the program's output matches a regular expression; returns the match."""
