@@ -315,15 +315,8 @@ void MainWindow::addStartupSteps()
             voiceItem->setChecked(false);
             voiceItem->setVisible(false);
         }
-        m_parts->voice = std::make_unique<Voice>(&m_parts->net, &m_parts->http, &m_parts->player, m_values.appDir,
-                                                 m_parts->addresses.speech(QStringLiteral("/")));
         m_parts->voice->setVoiceLang(m_values.voiceLang);
-        m_parts->voice->setEnabled(m_menu->item(QStringLiteral("N36"))->isChecked());
-        m_services.speech = m_parts->voice.get();
-        m_parts->greeting = std::make_unique<Greeting>(&m_parts->clock, m_parts->voice.get(),
-                                                       [this](const QString &key) { return m_parts->form1.text(key); });
         m_parts->greeting->setVoiceLang(m_values.voiceLang);
-        m_parts->ticker->setSayGreeting([this] { m_parts->greeting->sayGreeting(); });
     });
 }
 
@@ -341,6 +334,19 @@ void MainWindow::readSettings()
     m_clockView->face().setActiveOnly(settings.n9);
     settings.applyTo(m_values);
     m_parts->addresses.read(*m_parts->ini);
+    createVoice();
+}
+
+void MainWindow::createVoice()
+{
+    // The voice exists from here on; its language is set once the language item is known.
+    m_parts->voice = std::make_unique<Voice>(&m_parts->net, &m_parts->http, &m_parts->player, m_values.appDir,
+                                             m_parts->addresses.speech(QStringLiteral("/")));
+    m_parts->voice->setEnabled(m_menu->item(QStringLiteral("N36"))->isChecked());
+    m_services.speech = m_parts->voice.get();
+    m_parts->greeting = std::make_unique<Greeting>(&m_parts->clock, m_parts->voice.get(),
+                                                   [this](const QString &key) { return m_parts->form1.text(key); });
+    m_parts->ticker->setSayGreeting([this] { m_parts->greeting->sayGreeting(); });
 }
 
 void MainWindow::saveSettings(const QString &code)

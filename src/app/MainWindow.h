@@ -48,6 +48,7 @@ private:
     void createShell();
     void addStartupSteps();
     void readSettings();
+    void createVoice();
     void openTables();
     void bindPhoneBook();
     void showClockLabels(const ClockLabels &labels);
