@@ -1,0 +1,99 @@
+// The event scheduler: the 10-second `Alarm` timer, the scan of the `alarm` table, CompleteEvent and ShiftEvent.
+#pragma once
+
+#include "planner/PlannerEvent.h"
+#include "planner/PlannerTexts.h"
+#include "platform/Services.h"
+
+#include <QDate>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QTime>
+#include <QTimer>
+
+class DataSet;
+class PowerCountdown;
+class ReminderPresenter;
+
+/*
+ * Wiring:
+ *   AlarmTimer scheduler(&alarm, services, values.appDir, values.voiceLang);
+ *   scheduler.setTexts(PlannerTexts(lookup));
+ *   scheduler.setReminder(reminderWindow);        // ReminderPresenter
+ *   scheduler.setCountdown(&countdown);           // PowerCountdown, whose CompleteEvent is set to ours
+ *   ... on the 30th clock tick: scheduler.start();
+ *
+ * A scan that is already running, or a table in edit or insert state, makes a tick do nothing. A failure
+ * of the speech service does not hold an event back: the reminder still shows, the launch still starts,
+ * the countdown still runs, and the failure is reported once per occurrence of that event.
+ */
+class AlarmTimer : public QObject
+{
+    Q_OBJECT
+public:
+    AlarmTimer(DataSet *alarm, const Services &services, const QString &appDir, const QString &voiceLang,
+               QObject *parent = nullptr);
+
+    void setTexts(const PlannerTexts &texts) { m_texts = texts; }
+    const PlannerTexts &texts() const { return m_texts; }
+    void setVoiceLang(const QString &voiceLang) { m_voiceLang = voiceLang; }
+    void setReminder(ReminderPresenter *reminder) { m_reminder = reminder; }
+    /// Also makes the countdown complete its events through this scheduler.
+    void setCountdown(PowerCountdown *countdown);
+
+    /// The `Alarm` timer (10 s). Started on the 30th clock tick, stopped while an event is edited.
+    void start();
+    void stop();
+    bool isActive() const { return m_timer.isActive(); }
+    QTimer &timer() { return m_timer; }
+
+    /// One scan (`AlarmTimer`): every due event carried out according to its kind.
+    void scan();
+    bool isScanning() const { return m_scanning; }
+
+    /// After an occurrence fired or was skipped: a one-off event is deleted with its recording, a repeating
+    /// one moves to its next occurrence. An event that is gone is ignored.
+    void completeEvent(int id);
+    /// Moves the event by amount units from its own moment, then by its own step until it is not past.
+    void shiftEvent(int id, int amount, ShiftUnit unit);
+    /// The same with the unit's name: "min", "hour", "day" or "month" (anything else does nothing).
+    void shiftEvent(int id, int amount, const QString &unitName);
+
+    /// The close action of the reminder window: CompleteEvent, balloon hidden, `Alarm` started.
+    void closeReminder(int id);
+
+signals:
+    /// A speech failure, reported once per occurrence of an event (the text of the failure).
+    void speechFailed(const QString &text);
+
+private:
+    void handle(const PlannerEvent &event);
+    void handleReminder(const PlannerEvent &event);
+    void handleLaunch(const PlannerEvent &event);
+    void handlePower(const PlannerEvent &event);
+    /// Speaks, keeping a failure for the report at the end of the scan.
+    void speak(const PlannerEvent &event, const QString &text, const QString &soundName);
+    void reportFailures();
+    QString recordingPath(int id) const;
+
+    DataSet *m_alarm;
+    Services m_services;
+    QString m_appDir;
+    QString m_voiceLang;
+    PlannerTexts m_texts;
+    ReminderPresenter *m_reminder = nullptr;
+    PowerCountdown *m_countdown = nullptr;
+    QTimer m_timer;
+    bool m_scanning = false;
+
+    struct Occurrence
+    {
+        QDate data;
+        QTime time;
+        bool operator==(const Occurrence &) const = default;
+    };
+    /// The occurrence of each event whose speech failure has been reported already.
+    QHash<int, Occurrence> m_reported;
+    QStringList m_pendingReports;
+};

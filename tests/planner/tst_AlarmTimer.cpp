@@ -1,0 +1,392 @@
+// The scheduler on a fake clock: which events fire, when, how they move, and what a scan leaves behind.
+#include "PlannerFixture.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+QDateTime at(int d, int h, int mi, int s = 0, int mo = 3)
+{
+    return QDateTime(QDate(2026, mo, d), QTime(h, mi, s));
+}
+
+} // namespace
+
+class TestAlarmTimer : public QObject
+{
+    Q_OBJECT
+private slots:
+    void timerStartsStoppedAndTicksEveryTenSeconds()
+    {
+        TempAppDir dir;
+        FakeServices fakes;
+        DataSet alarm;
+        TableSchemas::openAlarm(alarm, dir.appDir());
+        AlarmTimer scheduler(&alarm, fakes.services(), dir.appDir(), QStringLiteral("ru"));
+        QVERIFY(!scheduler.isActive());
+        QCOMPARE(scheduler.timer().interval(), 10000);
+        scheduler.start();
+        QVERIFY(scheduler.isActive());
+        scheduler.stop();
+        QVERIFY(!scheduler.isActive());
+    }
+
+    void reminderFiresAtTheFirstScanAtOrAfterItsMoment_data()
+    {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<bool>("fires");
+        QTest::newRow("five seconds early") << at(5, 9, 59, 55) << false;
+        QTest::newRow("on the second") << at(5, 10, 0, 0) << true;
+        QTest::newRow("scan nine seconds later") << at(5, 10, 0, 9) << true;
+        QTest::newRow("the day before") << at(4, 11, 0, 0) << false;
+    }
+    void reminderFiresAtTheFirstScanAtOrAfterItsMoment()
+    {
+        QFETCH(QDateTime, now);
+        QFETCH(bool, fires);
+        PlannerFixture f(now);
+        const int id = f.add(PlannerFixture::event(0, at(5, 10, 0), QStringLiteral("Позвонить брокеру")));
+        f.scheduler.scan();
+        QCOMPARE(f.reminder.open, fires);
+        QCOMPARE(f.fakes.notifier.balloons.size(), fires ? 1 : 0);
+        if (!fires)
+            return;
+        QCOMPARE(f.reminder.id, id);
+        QCOMPARE(f.reminder.caption, QStringLiteral("Напоминание: 05.03.2026 - 10:00:00"));
+        QCOMPARE(f.reminder.message, QStringLiteral("Позвонить брокеру"));
+        QCOMPARE(f.fakes.notifier.balloons[0].title, QStringLiteral("Напоминание"));
+        QCOMPARE(f.fakes.notifier.balloons[0].seconds, 10);
+        QCOMPARE(f.fakes.speech.calls.size(), 1);
+        QCOMPARE(f.fakes.speech.calls[0].soundName, QStringLiteral("message%1").arg(id));
+        QCOMPARE(f.fakes.speech.calls[0].refetch, false);
+        // Showing does not complete: the event stays until the window acts on it.
+        QVERIFY(f.find(id).has_value());
+    }
+
+    void dailyReminderMissedYesterdayFiresTwiceThenMovesToTomorrow()
+    {
+        PlannerFixture f(at(5, 15, 0));
+        const int id = f.add(PlannerFixture::repeating(PlannerFixture::event(0, at(4, 9, 0), "Отчёт"), 2, 0));
+        f.scheduler.scan();
+        QCOMPARE(f.reminder.shows, 1);
+        f.scheduler.closeReminder(id);
+        f.reminder.open = false;
+        QCOMPARE(f.momentOf(id), at(5, 9, 0));
+        f.scheduler.scan();
+        QCOMPARE(f.reminder.shows, 2);
+        f.scheduler.closeReminder(id);
+        f.reminder.open = false;
+        QCOMPARE(f.momentOf(id), at(6, 9, 0));
+        f.scheduler.scan();
+        QCOMPARE(f.reminder.shows, 2);
+    }
+
+    void halfHourlyReminderMissedForDaysLandsOnItsGrid()
+    {
+        PlannerFixture f(at(5, 15, 0, 5));
+        const int id = f.add(PlannerFixture::repeating(PlannerFixture::event(0, at(1, 8, 10), "Пульс"), 0, 29));
+        f.scheduler.scan();
+        QCOMPARE(f.reminder.shows, 1);
+        f.scheduler.closeReminder(id);
+        QCOMPARE(f.momentOf(id), at(5, 15, 10));
+    }
+
+    void forbiddenOccurrencesNeverFireAndTheScanEnds_data()
+    {
+        QTest::addColumn<int>("tip");
+        QTest::addColumn<bool>("daysOff");
+        for (int tip = 0; tip < 4; ++tip) {
+            QTest::addRow("kind %d, no weekday", tip) << tip << true;
+            QTest::addRow("kind %d, hour window inverted", tip) << tip << false;
+        }
+    }
+    void forbiddenOccurrencesNeverFireAndTheScanEnds()
+    {
+        QFETCH(int, tip);
+        QFETCH(bool, daysOff);
+        PlannerFixture f(at(5, 8, 0));
+        PlannerEvent e = PlannerFixture::repeating(PlannerFixture::event(tip, at(5, 8, 0), "/bin/true"), 0, 14);
+        if (daysOff)
+            e.days.fill(false);
+        else {
+            e.repeatHourStart = QTime(18, 0);
+            e.repeatHourEnd = QTime(9, 0);
+        }
+        const int id = f.add(e);
+        // A day of scans, one every half hour of fake time; after each the event is not behind the present.
+        for (int i = 0; i < 48; ++i) {
+            f.scheduler.scan();
+            const auto moved = f.find(id);
+            QVERIFY(moved.has_value());
+            QVERIFY(QDateTime(moved->data, moved->time) >= f.fakes.clock.localNow());
+            f.fakes.clock.advanceSecs(1800);
+        }
+        QCOMPARE(f.reminder.shows, 0);
+        QVERIFY(f.fakes.notifier.balloons.isEmpty());
+        QVERIFY(f.fakes.shell.opened.isEmpty());
+        QVERIFY(f.fakes.speech.calls.isEmpty());
+        QVERIFY(!f.countdown.isCounting());
+        QCOMPARE(f.fakes.power.powerOffs + f.fakes.power.suspends, 0);
+    }
+
+    void openReminderHoldsOtherRemindersBack()
+    {
+        PlannerFixture f(at(5, 12, 0));
+        const int first = f.add(PlannerFixture::event(0, at(5, 10, 0), "Первое"));
+        const int second = f.add(PlannerFixture::event(0, at(5, 11, 0), "Второе"));
+        f.scheduler.scan();
+        QCOMPARE(f.reminder.id, first);
+        f.scheduler.scan();
+        QCOMPARE(f.reminder.shows, 1);
+        QCOMPARE(f.reminder.id, first);
+        QCOMPARE(f.reminder.message, QStringLiteral("Первое"));
+        f.scheduler.closeReminder(first);
+        f.reminder.open = false;
+        QVERIFY(!f.find(first).has_value());
+        f.scheduler.scan();
+        QCOMPARE(f.reminder.id, second);
+        QCOMPARE(f.reminder.shows, 2);
+    }
+
+    void titleBarCloseBringsTheReminderBackAtTheNextScan()
+    {
+        PlannerFixture f(at(5, 12, 0));
+        f.add(PlannerFixture::event(0, at(5, 10, 0), "Снова"));
+        f.scheduler.scan();
+        f.hideReminder();
+        f.fakes.clock.advanceSecs(10);
+        f.scheduler.scan();
+        QCOMPARE(f.reminder.shows, 2);
+        QCOMPARE(f.fakes.notifier.balloons.size(), 2);
+        QCOMPARE(f.fakes.speech.calls.size(), 2);
+    }
+
+    void selectedRecordIsSelectedAgainAfterTheScan_data()
+    {
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<int>("expected");
+        // Rows: 0 a due one-off launch (deleted by the scan), 1 a future reminder, 2 a future launch.
+        QTest::newRow("a record the scan leaves alone") << 2 << 2;
+        QTest::newRow("the record the scan deletes gives the first") << 0 << 1;
+    }
+    void selectedRecordIsSelectedAgainAfterTheScan()
+    {
+        QFETCH(int, selected);
+        QFETCH(int, expected);
+        PlannerFixture f(at(5, 12, 0));
+        const QList<int> ids = {f.add(PlannerFixture::event(1, at(5, 11, 0), "/usr/bin/xclock")),
+                                f.add(PlannerFixture::event(0, at(6, 9, 0), "Завтра")),
+                                f.add(PlannerFixture::event(1, at(7, 9, 0), "/usr/bin/xeyes"))};
+        QVERIFY(f.alarm.locate(ids[selected]));
+        QSignalSpy scrolls(&f.alarm, &DataSet::afterScroll);
+        f.scheduler.scan();
+        QCOMPARE(f.fakes.shell.opened, QStringList{QStringLiteral("/usr/bin/xclock")});
+        QCOMPARE(f.currentId(), ids[expected]);
+        QVERIFY(!f.alarm.controlsDisabled());
+        QVERIFY(!f.scheduler.isScanning());
+    }
+
+    void deletedLaunchDoesNotMakeItsNeighbourDue()
+    {
+        PlannerFixture f(at(5, 12, 0));
+        f.add(PlannerFixture::event(1, at(5, 11, 59), "/usr/bin/xclock"));
+        const int neighbour = f.add(PlannerFixture::event(1, at(5, 12, 0, 30), "/usr/bin/xeyes"));
+        const int reminder = f.add(PlannerFixture::event(0, at(5, 12, 1), "Позже"));
+        f.scheduler.scan();
+        QCOMPARE(f.fakes.shell.opened, QStringList{QStringLiteral("/usr/bin/xclock")});
+        QCOMPARE(f.momentOf(neighbour), at(5, 12, 0, 30));
+        QCOMPARE(f.momentOf(reminder), at(5, 12, 1));
+        QCOMPARE(f.reminder.shows, 0);
+        QCOMPARE(f.alarm.recordCount(), 2);
+    }
+
+    void launchIsAnnouncedOpenedAndCompleted()
+    {
+        PlannerFixture f(at(5, 12, 0));
+        const int id = f.add(PlannerFixture::repeating(PlannerFixture::event(1, at(5, 11, 0), "/opt/t.sh"), 1, 1));
+        f.fakes.shell.accept = false; // a refused launch is completed all the same
+        f.scheduler.scan();
+        QCOMPARE(f.fakes.shell.opened, QStringList{QStringLiteral("/opt/t.sh")});
+        QCOMPARE(f.fakes.notifier.balloons.size(), 1);
+        QCOMPARE(f.fakes.notifier.balloons[0].title, QStringLiteral("Запуск приложения"));
+        QCOMPARE(f.fakes.notifier.balloons[0].text, QStringLiteral("Производится запланированный запуск приложения"));
+        QVERIFY(!f.fakes.notifier.showing);
+        QCOMPARE(f.fakes.speech.calls[0].soundName, QStringLiteral("appStart-ru"));
+        QCOMPARE(f.momentOf(id), at(5, 13, 0));
+    }
+
+    void noScanWhileTheTableIsEdited()
+    {
+        PlannerFixture f(at(5, 12, 0));
+        f.add(PlannerFixture::event(1, at(5, 11, 0), "/usr/bin/xclock"));
+        f.alarm.insert();
+        f.scheduler.scan();
+        QVERIFY(f.fakes.shell.opened.isEmpty());
+        QCOMPARE(f.alarm.state(), DataSet::State::Insert);
+        f.alarm.cancel();
+        f.scheduler.scan();
+        QCOMPARE(f.fakes.shell.opened.size(), 1);
+    }
+
+    void failingVoiceStillShowsAndIsReportedOncePerOccurrence()
+    {
+        PlannerFixture f(at(5, 12, 0));
+        f.fakes.speech.fail = true;
+        const int id = f.add(PlannerFixture::repeating(PlannerFixture::event(0, at(5, 10, 0), "Голос"), 2, 0));
+        QSignalSpy failures(&f.scheduler, &AlarmTimer::speechFailed);
+        f.scheduler.scan();
+        QVERIFY(f.reminder.open);
+        QCOMPARE(failures.size(), 1);
+        QCOMPARE(f.fakes.prompts.shown.size(), 1);
+        QCOMPARE(f.fakes.prompts.shown[0].kind, QStringLiteral("error"));
+        QCOMPARE(f.fakes.prompts.shown[0].text, QStringLiteral("speech failed"));
+        // Hidden by the title bar and shown again: the same occurrence is not reported again.
+        for (int i = 0; i < 5; ++i) {
+            f.hideReminder();
+            f.fakes.clock.advanceSecs(10);
+            f.scheduler.scan();
+        }
+        QCOMPARE(f.reminder.shows, 6);
+        QCOMPARE(failures.size(), 1);
+        // The next occurrence is a new one.
+        f.scheduler.closeReminder(id);
+        f.hideReminder();
+        f.fakes.clock.setLocal(at(6, 10, 0, 5));
+        f.scheduler.scan();
+        QCOMPARE(failures.size(), 2);
+        QVERIFY(!f.scheduler.isScanning());
+    }
+
+    void failingVoiceStillLaunchesAndCountsDown()
+    {
+        PlannerFixture f(at(5, 12, 0));
+        f.fakes.speech.fail = true;
+        f.add(PlannerFixture::event(1, at(5, 11, 0), "/usr/bin/xclock"));
+        f.add(PlannerFixture::event(2, at(5, 11, 30)));
+        f.scheduler.scan();
+        QCOMPARE(f.fakes.shell.opened.size(), 1);
+        QVERIFY(f.countdown.isCounting());
+        QCOMPARE(f.fakes.prompts.shown.size(), 2);
+    }
+
+    void completingOneOffDeletesItsRecordingRepeatingKeepsIt()
+    {
+        PlannerFixture f(at(5, 12, 0));
+        const int once = f.add(PlannerFixture::event(0, at(5, 10, 0), "Раз"));
+        const int daily = f.add(PlannerFixture::repeating(PlannerFixture::event(0, at(5, 11, 0), "Ежедневно"), 2, 0));
+        const QString onceFile = QStringLiteral("message%1.mp3").arg(once);
+        const QString dailyFile = QStringLiteral("message%1.mp3").arg(daily);
+        QVERIFY(f.dir.write(onceFile, "ID3"));
+        QVERIFY(f.dir.write(dailyFile, "ID3"));
+        f.scheduler.completeEvent(once);
+        f.scheduler.completeEvent(daily);
+        QVERIFY(!f.find(once).has_value());
+        QVERIFY(!f.dir.exists(onceFile));
+        QVERIFY(f.dir.exists(dailyFile));
+        QCOMPARE(f.momentOf(daily), at(6, 11, 0));
+        // An event that is gone is ignored.
+        f.scheduler.completeEvent(once);
+        f.scheduler.shiftEvent(once, 15, QStringLiteral("min"));
+        QCOMPARE(f.alarm.recordCount(), 1);
+    }
+
+    void shiftIsOneWriteAndSurvivesReopening()
+    {
+        PlannerFixture f(at(5, 12, 0, 30));
+        const int id = f.add(PlannerFixture::repeating(PlannerFixture::event(0, at(3, 12, 0), "Каждую минуту"), 0, 0));
+        QSignalSpy posts(&f.alarm, &DataSet::afterPost);
+        f.scheduler.completeEvent(id);
+        QCOMPARE(posts.size(), 1);
+        DataSet again;
+        TableSchemas::openAlarm(again, f.dir.appDir());
+        QVERIFY(again.locate(id));
+        const PlannerEvent e = AlarmFields::read(again);
+        QCOMPARE(QDateTime(e.data, e.time), at(5, 12, 1));
+    }
+
+    void repeatingPowerOffMovesBeforeTheComputerGoesOff()
+    {
+        PlannerFixture f(at(5, 23, 0, 5));
+        PlannerEvent e = PlannerFixture::repeating(PlannerFixture::event(2, at(5, 23, 0)), 2, 0);
+        const int id = f.add(e);
+        QSignalSpy ends(&f.countdown, &PowerCountdown::programEndRequested);
+        f.scheduler.scan();
+        QVERIFY(f.countdown.isOpen());
+        QCOMPARE(f.countdown.caption(), QStringLiteral("Выключение компьютера"));
+        QCOMPARE(f.countdown.message(), QStringLiteral("Компьютер будет выключен"));
+        QCOMPARE(f.fakes.speech.calls[0].text, QStringLiteral("Внимание! Компьютер будет выключен через одну минуту"));
+        QCOMPARE(f.fakes.speech.calls[0].soundName, QStringLiteral("poweroff-ru"));
+        f.countdown.tick();
+        QCOMPARE(f.countdown.message(), QStringLiteral("Внимание! Компьютер будет выключен через  59 секунд"));
+        for (int i = 0; i < 58; ++i)
+            f.countdown.tick();
+        QCOMPARE(f.fakes.power.powerOffs, 0);
+        f.countdown.tick();
+        QCOMPARE(f.countdown.message(), QStringLiteral("Внимание! Компьютер будет выключен через  0 секунд"));
+        QCOMPARE(f.fakes.power.powerOffs, 1);
+        QCOMPARE(ends.size(), 1);
+        QVERIFY(!f.countdown.isCounting());
+        QVERIFY(!f.countdown.isOpen());
+        const auto moved = f.find(id);
+        QCOMPARE(QDateTime(moved->data, moved->time), at(6, 23, 0));
+        QCOMPARE(moved->execute, QStringLiteral("Выключить компьютер 06.03.2026 в 23:00"));
+    }
+
+    void sleepSuspendsAndTheProgramGoesOn()
+    {
+        PlannerFixture f(at(5, 12, 0));
+        const int id = f.add(PlannerFixture::event(3, at(5, 11, 0)));
+        QSignalSpy ends(&f.countdown, &PowerCountdown::programEndRequested);
+        f.scheduler.scan();
+        QCOMPARE(f.fakes.speech.calls[0].soundName, QStringLiteral("powerSleep-ru"));
+        QCOMPARE(f.countdown.caption(), QStringLiteral("Выключение компьютера"));
+        for (int i = 0; i < 60; ++i)
+            f.countdown.tick();
+        QCOMPARE(f.fakes.power.suspends, 1);
+        QCOMPARE(f.fakes.power.powerOffs, 0);
+        QCOMPARE(ends.size(), 0);
+        QVERIFY(!f.find(id).has_value());
+    }
+
+    void countdownCancelAndHiddenCount()
+    {
+        PlannerFixture f(at(5, 12, 0));
+        const int first = f.add(PlannerFixture::event(2, at(5, 11, 0)));
+        const int second = f.add(PlannerFixture::event(2, at(5, 11, 30)));
+        f.scheduler.scan();
+        QCOMPARE(f.countdown.eventId(), first);
+        // While the window shows, the other power-off waits.
+        f.scheduler.scan();
+        QCOMPARE(f.countdown.eventId(), first);
+        f.countdown.cancel();
+        QVERIFY(!f.find(first).has_value());
+        QVERIFY(!f.countdown.isCounting());
+        QCOMPARE(f.fakes.power.powerOffs, 0);
+        // The next one: hidden by the title bar, the count goes on and the action happens.
+        f.scheduler.scan();
+        QCOMPARE(f.countdown.eventId(), second);
+        f.countdown.hiddenByUser();
+        f.alarm.edit(); // the user edits meanwhile: no scan can show it again
+        f.scheduler.scan();
+        for (int i = 0; i < 60; ++i)
+            f.countdown.tick();
+        QCOMPARE(f.fakes.power.powerOffs, 1);
+    }
+
+    void snoozeCountsFromTheEventsMoment()
+    {
+        PlannerFixture f(at(5, 10, 0, 4));
+        const int id = f.add(PlannerFixture::event(0, at(5, 10, 0), "Дремать"));
+        f.scheduler.scan();
+        f.scheduler.shiftEvent(id, 15, QStringLiteral("min"));
+        QCOMPARE(f.momentOf(id), at(5, 10, 15));
+        f.scheduler.shiftEvent(id, 1, QStringLiteral("month"));
+        QCOMPARE(f.momentOf(id), at(5, 10, 15, 0, 4));
+        f.scheduler.shiftEvent(id, 1, QStringLiteral("fortnight"));
+        QCOMPARE(f.momentOf(id), at(5, 10, 15, 0, 4));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAlarmTimer)
+#include "tst_AlarmTimer.moc"
