@@ -1,5 +1,6 @@
 # Files compiled into the program as Qt resources, relative to resources/.
 set(VELTRANE_RESOURCE_FILES
+  wallclock.svg
   veltrane.svg
   toolbar-clock.svg toolbar-calendar.svg toolbar-planner.svg toolbar-phonebook.svg
   toolbar-note-black.svg toolbar-note-yellow.svg toolbar-note-blue.svg toolbar-note-red.svg
