@@ -1,0 +1,50 @@
+// The About window ("О программе"): version, the author's mail form and the update button, in the chosen language.
+#pragma once
+
+#include "i18n/LanguageTexts.h"
+
+#include <QDialog>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+/// Its controls carry the names the language file uses: QLabel "LabeledEdit2Label" with QLineEdit
+/// "LabeledEdit2" (the sender's address), QLabel "Version", QGroupBox "GroupBox1" holding QPlainTextEdit
+/// "Memo1" and QPushButton "Button1" (send), QPushButton "Button2" (update check), QPushButton "OKButton".
+/// What the send and update buttons do is wired by their owners through the accessors.
+class AboutWindow : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit AboutWindow(QWidget *parent = nullptr);
+
+    /// `LoadLang`: reads section AboutBox of the code's language file (not created when missing), sets the
+    /// captions and the window caption, keeps the SendMSG texts, and sets the Version label to the
+    /// VersionCaption text, a blank and programVersion.
+    void loadLang(const QString &appDir, const QString &code, const QString &programVersion);
+    /// `SaveLang`: writes section AboutBox from the current captions. Throws Failure on a refused write.
+    void saveLang(const QString &appDir, const QString &code);
+
+    /// The About texts, including SendMSG1 .. SendMSG11 for the update check and the mail.
+    LanguageTexts &texts() { return m_texts; }
+    const LanguageTexts &texts() const { return m_texts; }
+
+    QLineEdit *emailEdit() const { return m_email; }
+    QPlainTextEdit *messageEdit() const { return m_message; }
+    QPushButton *sendButton() const { return m_send; }
+    QPushButton *updateButton() const { return m_update; }
+
+private:
+    LanguageTexts m_texts{LanguageTexts::Section::AboutBox};
+    QLabel *m_emailLabel;
+    QLineEdit *m_email;
+    QLabel *m_version;
+    QGroupBox *m_group;
+    QPlainTextEdit *m_message;
+    QPushButton *m_send;
+    QPushButton *m_update;
+    QPushButton *m_ok;
+};

@@ -1,0 +1,57 @@
+#include "app/Settings.h"
+
+#include "app/IniFile.h"
+#include "app/ProgramValues.h"
+#include "platform/SystemLanguage.h"
+
+namespace {
+const QString kSection = QString::fromLatin1(Settings::section);
+}
+
+Settings::Settings() : language(SystemLanguage::threeLetterCode()) {}
+
+void Settings::read(const IniFile &file)
+{
+    lastGreetingDate = file.readDate(kSection, QStringLiteral("dayTudey"), lastGreetingDate);
+    left = file.readInteger(kSection, QStringLiteral("Left"), left);
+    top = file.readInteger(kSection, QStringLiteral("Top"), top);
+    n7 = file.readBool(kSection, QStringLiteral("N7"), n7);
+    n36 = file.readBool(kSection, QStringLiteral("N36"), n36);
+    n5 = file.readBool(kSection, QStringLiteral("N5"), n5);
+    n8 = file.readBool(kSection, QStringLiteral("N8"), n8);
+    n9 = file.readBool(kSection, QStringLiteral("N9"), n9);
+    backupDir = file.readString(kSection, QStringLiteral("DirBackup"), backupDir);
+    language = file.readString(kSection, QStringLiteral("language"), language);
+    newsLeadMinutes = file.readInteger(kSection, QStringLiteral("EcomomMesaage"), newsLeadMinutes);
+}
+
+void Settings::write(IniFile &file) const
+{
+    file.writeInteger(kSection, QStringLiteral("Left"), left);
+    file.writeInteger(kSection, QStringLiteral("Top"), top);
+    file.writeBool(kSection, QStringLiteral("N5"), n5);
+    file.writeBool(kSection, QStringLiteral("N7"), n7);
+    file.writeBool(kSection, QStringLiteral("N8"), n8);
+    file.writeBool(kSection, QStringLiteral("N9"), n9);
+    file.writeBool(kSection, QStringLiteral("N36"), n36);
+    file.writeString(kSection, QStringLiteral("language"), language);
+    file.writeDate(kSection, QStringLiteral("dayTudey"), lastGreetingDate);
+    file.writeString(kSection, QStringLiteral("DirBackup"), backupDir);
+    file.writeInteger(kSection, QStringLiteral("EcomomMesaage"), newsLeadMinutes);
+}
+
+void Settings::applyTo(ProgramValues &values) const
+{
+    values.langCode = language;
+    values.lastGreetingDate = lastGreetingDate;
+    values.backupDir = backupDir;
+    values.newsLeadMinutes = newsLeadMinutes;
+}
+
+void Settings::takeFrom(const ProgramValues &values)
+{
+    language = values.langCode;
+    lastGreetingDate = values.lastGreetingDate;
+    backupDir = values.backupDir;
+    newsLeadMinutes = values.newsLeadMinutes;
+}

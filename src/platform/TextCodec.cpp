@@ -1,0 +1,78 @@
+#include "platform/TextCodec.h"
+
+#include <QStringDecoder>
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace {
+
+// One iconv conversion of a whole buffer. Characters the target cannot hold, or bytes the source leaves
+// undefined, are replaced by `substitute` (already in the target encoding) and the conversion goes on.
+QByteArray convert(const char *to, const char *from, const QByteArray &input, const QByteArray &substitute,
+                   int inputUnit)
+{
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return {};
+    QByteArray out;
+    out.reserve(input.size() * 2 + 16);
+    char buffer[4096];
+    char *in = const_cast<char *>(input.constData());
+    size_t inLeft = static_cast<size_t>(input.size());
+    while (inLeft > 0) {
+        char *outPtr = buffer;
+        size_t outLeft = sizeof buffer;
+        const size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        out.append(buffer, static_cast<qsizetype>(outPtr - buffer));
+        if (rc != static_cast<size_t>(-1))
+            continue;
+        if (errno == E2BIG)
+            continue;
+        // EILSEQ or EINVAL: skip one unit of input and put the substitute in its place.
+        out.append(substitute);
+        const size_t skip = std::min(inLeft, static_cast<size_t>(inputUnit));
+        in += skip;
+        inLeft -= skip;
+    }
+    char *outPtr = buffer;
+    size_t outLeft = sizeof buffer;
+    iconv(cd, nullptr, nullptr, &outPtr, &outLeft);
+    out.append(buffer, static_cast<qsizetype>(outPtr - buffer));
+    iconv_close(cd);
+    return out;
+}
+
+} // namespace
+
+bool TextCodec::isValidUtf8(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    Q_UNUSED(text);
+    return !decoder.hasError();
+}
+
+QString TextCodec::fromWindows1251(const QByteArray &bytes)
+{
+    // UTF-16LE output so each replaced byte costs one unit of input.
+    const QByteArray utf16 = convert("UTF-16LE", "CP1251", bytes, QByteArray("\xFD\xFF", 2), 1);
+    return QString(reinterpret_cast<const QChar *>(utf16.constData()), utf16.size() / 2);
+}
+
+QByteArray TextCodec::toWindows1251(const QString &text)
+{
+    const QByteArray utf16(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    return convert("CP1251", "UTF-16LE", utf16, QByteArray("?"), 2);
+}
+
+QString TextCodec::decodeFile(const QByteArray &bytes)
+{
+    if (isValidUtf8(bytes)) {
+        QByteArray body = bytes;
+        if (body.startsWith("\xEF\xBB\xBF"))
+            body.remove(0, 3);
+        return QString::fromUtf8(body);
+    }
+    return fromWindows1251(bytes);
+}

@@ -1,0 +1,19 @@
+// Text conversion between the files' bytes and QString: UTF-8, with Windows-1251 for files made on Windows.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class TextCodec
+{
+public:
+    /// Whether the bytes are well-formed UTF-8 (pure ASCII is).
+    static bool isValidUtf8(const QByteArray &bytes);
+    /// Windows-1251 bytes to text; a byte the code page leaves undefined becomes U+FFFD.
+    static QString fromWindows1251(const QByteArray &bytes);
+    /// Text to Windows-1251 bytes; a character the code page cannot hold becomes '?'.
+    static QByteArray toWindows1251(const QString &text);
+    /// The text of a file: UTF-8 (a leading byte-order mark dropped) when the bytes are valid UTF-8,
+    /// otherwise Windows-1251, so files written by the Windows version keep their Cyrillic.
+    static QString decodeFile(const QByteArray &bytes);
+};
