@@ -40,6 +40,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDebug>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -424,6 +425,8 @@ void MainWindow::showNextNews()
 
 void MainWindow::reportFailure(const QString &text)
 {
+    // Also into the session's log, where a box the user dismissed can still be read.
+    qWarning().noquote() << "Veltrane:" << text;
     m_services.prompts->error(QStringLiteral("Veltrane"), text);
 }
 
