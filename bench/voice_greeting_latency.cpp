@@ -9,9 +9,9 @@
 #include "platform/SystemClock.h"
 
 #include <QCoreApplication>
-#include <QMediaPlayer>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QMediaPlayer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -36,8 +36,9 @@ int main(int argc, char **argv)
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 7;
 
     QProcess service;
-    service.start(QStringLiteral("python3"), {QStringLiteral(VELTRANE_SOURCE_DIR "/tools/speech_service.py"),
-                                              QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--quiet")});
+    service.start(QStringLiteral("python3"),
+                  {QStringLiteral(VELTRANE_SOURCE_DIR "/tools/speech_service.py"), QStringLiteral("--port"),
+                   QStringLiteral("0"), QStringLiteral("--quiet")});
     if (!service.waitForStarted(10000) || !service.waitForReadyRead(10000)) {
         std::fprintf(stderr, "speech service did not start\n");
         return 1;
@@ -52,13 +53,14 @@ int main(int argc, char **argv)
     Mp3PlayerQt player;
     Voice voice(&net, &http, &player, dir.path() + QLatin1Char('/'), url);
     voice.setVoiceLang(QStringLiteral("ru"));
-    const QHash<QString, QString> texts{{"morning", "Доброе утро!"}, {"Goodday", "Добрый день!"},
-                                        {"evening", "Добрый вечер!"}, {"night", "Доброй ночи!"},
-                                        {"tud", "Сегодня"},           {"Day1", "Воскресенье"},
-                                        {"Day2", "Понедельник"},      {"Day3", "Вторник"},
-                                        {"Day4", "Среда"},            {"Day5", "Четверг"},
-                                        {"Day6", "Пятница"},          {"Day7", "Суббота"}};
-    Greeting greeting(&clock, &voice, [&texts](const QString &key) { return texts.value(key); });
+    const QHash<QString, QString> texts{
+        {"morning", "Доброе утро!"}, {"Goodday", "Добрый день!"}, {"evening", "Добрый вечер!"},
+        {"night", "Доброй ночи!"},   {"tud", "Сегодня"},          {"Day1", "Воскресенье"},
+        {"Day2", "Понедельник"},     {"Day3", "Вторник"},         {"Day4", "Среда"},
+        {"Day5", "Четверг"},         {"Day6", "Пятница"},         {"Day7", "Суббота"}};
+    Greeting greeting(&clock, &voice, [&texts](const QString &key) {
+        return texts.value(key);
+    });
     greeting.setVoiceLang(QStringLiteral("ru"));
 
     QList<double> toReturn, toPlaying, toPosition;

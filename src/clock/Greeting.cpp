@@ -5,8 +5,7 @@
 
 Greeting::Greeting(const Clock *clock, Speech *speech, TextLookup texts)
     : m_clock(clock), m_speech(speech), m_texts(std::move(texts))
-{
-}
+{}
 
 QString Greeting::greetingKey(const QTime &time)
 {
@@ -34,7 +33,7 @@ QString Greeting::sentence() const
 {
     const QDateTime now = m_clock->localNow();
     return m_texts(greetingKey(now.time())) + QLatin1Char(' ') + m_texts(QStringLiteral("tud")) + QLatin1Char(' ')
-        + todayWeekdayName() + QStringLiteral(", ") + m_clock->formatShortDate(now.date()) + QStringLiteral(" года");
+           + todayWeekdayName() + QStringLiteral(", ") + m_clock->formatShortDate(now.date()) + QStringLiteral(" года");
 }
 
 void Greeting::sayGreeting()

@@ -10,8 +10,7 @@
 
 Voice::Voice(NetState *net, HttpGetClient *http, Mp3Player *player, const QString &appDir, const QUrl &serviceUrl)
     : m_net(net), m_http(http), m_player(player), m_appDir(appDir), m_serviceUrl(serviceUrl)
-{
-}
+{}
 
 QString Voice::soundFile(const QString &soundName) const
 {
@@ -65,8 +64,7 @@ bool Voice::isMpegAudio(const QByteArray &bytes)
 
 void Voice::speakText(const QString &text, const QString &soundName, bool refetch)
 {
-    if (!m_net->isOnline() || m_voiceLang == QLatin1String("uk") || m_voiceLang == QLatin1String("bg")
-        || !m_enabled)
+    if (!m_net->isOnline() || m_voiceLang == QLatin1String("uk") || m_voiceLang == QLatin1String("bg") || !m_enabled)
         return;
 
     const QString file = soundFile(soundName);

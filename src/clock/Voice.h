@@ -15,6 +15,9 @@ class NetState;
 class Voice : public Speech
 {
 public:
+    /// Where the local speech service (tools/speech_service.py) listens unless `[Services] SpeechUrl` says else.
+    static constexpr const char *DefaultServiceUrl = "http://127.0.0.1:5125";
+
     /// serviceUrl: scheme, host and port of the speech service (`[Services] SpeechUrl`).
     Voice(NetState *net, HttpGetClient *http, Mp3Player *player, const QString &appDir, const QUrl &serviceUrl);
 

@@ -34,7 +34,7 @@ namespace {
 
 // A response larger than this is refused: nothing the program asks for comes near it, and a server that
 // streams without end must not fill the memory before the time-out comes.
-constexpr qint64 MaxBodyBytes = 64 * 1024 * 1024;
+constexpr qint64 MaxBodyBytes = qint64(64) * 1024 * 1024;
 
 // Reads a response from bytes as they arrive.
 class ResponseParser
@@ -78,7 +78,7 @@ private:
     {
         const qsizetype nl = m_buf.indexOf('\n');
         if (nl < 0) {
-            if (m_buf.size() > 64 * 1024)
+            if (m_buf.size() > qsizetype(64) * 1024)
                 fail(QStringLiteral("Response line too long."));
             return false;
         }
@@ -167,8 +167,7 @@ private:
                     m_state = State::Done;
                 break;
             case State::Done:
-            case State::Bad:
-                return;
+            case State::Bad: return;
             }
         }
     }

@@ -41,8 +41,8 @@ public:
     /// chunked, or until the server closes). Every call owns its socket, buffer and event loop, so calls
     /// that nest inside each other's waits do not disturb each other.
     /// Throws Failure on a network failure, a time-out or a response line that cannot be read.
-    static HttpResponse run(const QString &host, quint16 port, const QByteArray &request,
-                            const HttpTimeouts &timeouts, bool bodyless = false);
+    static HttpResponse run(const QString &host, quint16 port, const QByteArray &request, const HttpTimeouts &timeouts,
+                            bool bodyless = false);
 
     /// The address a target (path and query) on server stands for; used for cookie matching and the Host.
     static QUrl requestUrl(const QUrl &server, const QByteArray &target);

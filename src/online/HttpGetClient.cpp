@@ -25,8 +25,8 @@ QByteArray HttpGetClient::get(const QUrl &server, const QByteArray &target)
     if (server.scheme() != QLatin1String("http") || server.host().isEmpty())
         throw Failure(QStringLiteral("Unsupported address: ") + server.toString());
     const QUrl url = HttpExchange::requestUrl(server, target);
-    const HttpResponse response =
-        HttpExchange::run(url.host(), quint16(url.port(80)), buildRequest(server, target), m_timeouts);
+    const HttpResponse response
+        = HttpExchange::run(url.host(), quint16(url.port(80)), buildRequest(server, target), m_timeouts);
     HttpExchange::storeCookies(m_cookies, response, url);
     if (response.status >= 400 || (response.status >= 300 && response.header("Location").isEmpty()))
         throw Failure(response.statusLine());

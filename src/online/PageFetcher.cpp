@@ -46,8 +46,7 @@ QByteArray PageFetcher::fetch(QUrl url, const QByteArray &body) const
     for (int redirects = 0;; ++redirects) {
         if (url.scheme() != QLatin1String("http") || url.host().isEmpty())
             throw Failure(QStringLiteral("Unsupported address: ") + url.toString());
-        const QByteArray request =
-            buildRequest(url, method, sentBody, HttpExchange::cookieHeader(cookies, url));
+        const QByteArray request = buildRequest(url, method, sentBody, HttpExchange::cookieHeader(cookies, url));
         const HttpResponse response = HttpExchange::run(url.host(), quint16(url.port(80)), request, m_timeouts);
         HttpExchange::storeCookies(cookies, response, url);
 

@@ -16,13 +16,14 @@ Mp3PlayerQt::Mp3PlayerQt(QObject *parent)
         if (status == QMediaPlayer::EndOfMedia)
             emit finished();
     });
-    connect(m_player, &QMediaPlayer::errorOccurred, this,
-            [this](QMediaPlayer::Error, const QString &text) { emit failed(text); });
+    connect(m_player, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error, const QString &text) {
+        emit failed(text);
+    });
 }
 
 Mp3PlayerQt::~Mp3PlayerQt()
 {
-    close();
+    m_player->stop();
 }
 
 void Mp3PlayerQt::close()

@@ -28,10 +28,10 @@ public:
 // The language file's Russian defaults, as the language object hands them out.
 QHash<QString, QString> russianTexts()
 {
-    return {{"morning", "Доброе утро!"},  {"Goodday", "Добрый день!"}, {"evening", "Добрый вечер!"},
-            {"night", "Доброй ночи!"},    {"tud", "Сегодня "},         {"Day1", "Воскресенье"},
-            {"Day2", "Понедельник"},      {"Day3", "Вторник"},         {"Day4", "Среда"},
-            {"Day5", "Четверг"},          {"Day6", "Пятница"},         {"Day7", "Суббота"}};
+    return {{"morning", "Доброе утро!"}, {"Goodday", "Добрый день!"}, {"evening", "Добрый вечер!"},
+            {"night", "Доброй ночи!"},   {"tud", "Сегодня "},         {"Day1", "Воскресенье"},
+            {"Day2", "Понедельник"},     {"Day3", "Вторник"},         {"Day4", "Среда"},
+            {"Day5", "Четверг"},         {"Day6", "Пятница"},         {"Day7", "Суббота"}};
 }
 
 } // namespace
@@ -53,7 +53,9 @@ private:
         Rig()
         {
             server.listen();
-            server.setHandler([](const Server::Request &) { return Server::reply(200, "OK", Mp3Body); });
+            server.setHandler([](const Server::Request &) {
+                return Server::reply(200, "OK", Mp3Body);
+            });
             net.online = true;
             voice = std::make_unique<Voice>(&net, &http, &player, dir.appDir(), server.url());
             voice->setVoiceLang(QStringLiteral("ru"));
@@ -127,12 +129,16 @@ private slots:
         QTest::addColumn<QString>("lang");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("target");
-        QTest::newRow("Cyrillic and spaces") << "ru" << "Д д"
-                                             << QByteArray("/translate_tts?ie=UTF-8&tl=ru&q=%D0%94+%D0%B4");
-        QTest::newRow("punctuation") << "en" << "a-b.c~d_e,f!"
+        QTest::newRow("Cyrillic and spaces") << "ru"
+                                             << "Д д" << QByteArray("/translate_tts?ie=UTF-8&tl=ru&q=%D0%94+%D0%B4");
+        QTest::newRow("punctuation") << "en"
+                                     << "a-b.c~d_e,f!"
                                      << QByteArray("/translate_tts?ie=UTF-8&tl=en&q=a%2Db%2Ec%7Ed_e%2Cf%21");
-        QTest::newRow("no voice language") << "" << "Hi 5" << QByteArray("/translate_tts?ie=UTF-8&tl=&q=Hi+5");
-        QTest::newRow("query characters") << "de" << "a&q=b%c+d" << QByteArray("/translate_tts?ie=UTF-8&tl=de&q=a%26q%3Db%25c%2Bd");
+        QTest::newRow("no voice language") << ""
+                                           << "Hi 5" << QByteArray("/translate_tts?ie=UTF-8&tl=&q=Hi+5");
+        QTest::newRow("query characters")
+            << "de"
+            << "a&q=b%c+d" << QByteArray("/translate_tts?ie=UTF-8&tl=de&q=a%26q%3Db%25c%2Bd");
     }
     void requestCarriesLanguageAndEncodedText()
     {
@@ -156,9 +162,9 @@ private slots:
         QTest::newRow("De") << "Д" << QByteArray("%D0%94");
         QTest::newRow("unreserved still escaped") << "-.~" << QByteArray("%2D%2E%7E");
         QTest::newRow("three-byte letter") << "€" << QByteArray("%E2%82%AC");
-        QTest::newRow("sentence") << "Добрый день! Сегодня" << QByteArray(
-            "%D0%94%D0%BE%D0%B1%D1%80%D1%8B%D0%B9+%D0%B4%D0%B5%D0%BD%D1%8C%21+"
-            "%D0%A1%D0%B5%D0%B3%D0%BE%D0%B4%D0%BD%D1%8F");
+        QTest::newRow("sentence") << "Добрый день! Сегодня"
+                                  << QByteArray("%D0%94%D0%BE%D0%B1%D1%80%D1%8B%D0%B9+%D0%B4%D0%B5%D0%BD%D1%8C%21+"
+                                                "%D0%A1%D0%B5%D0%B3%D0%BE%D0%B4%D0%BD%D1%8F");
         QTest::newRow("empty") << "" << QByteArray();
     }
     void encodeQueryTextRules()
@@ -221,7 +227,9 @@ private slots:
         QVERIFY(!rig.player.log.join(' ').contains("play"));
         // Not kept: the next reminder fetches the recording again instead of failing for ever.
         QVERIFY(!rig.dir.exists(QStringLiteral("message7.mp3")));
-        rig.server.setHandler([](const Server::Request &) { return Server::reply(200, "OK", Mp3Body); });
+        rig.server.setHandler([](const Server::Request &) {
+            return Server::reply(200, "OK", Mp3Body);
+        });
         rig.voice->speakText(QStringLiteral("Напоминание"), QStringLiteral("message7"), false);
         QCOMPARE(rig.server.requests().size(), 2);
         QCOMPARE(rig.player.log.last(), "play " + rig.file("message7"));
@@ -252,8 +260,8 @@ private slots:
         Rig rig;
         rig.voice->speakText(QStringLiteral("Первое"), QStringLiteral("message1"), false);
         rig.voice->speakText(QStringLiteral("Второе"), QStringLiteral("message2"), false);
-        QCOMPARE(rig.player.log, QStringList({"close", "play " + rig.file("message1"), "close",
-                                              "play " + rig.file("message2")}));
+        QCOMPARE(rig.player.log,
+                 QStringList({"close", "play " + rig.file("message1"), "close", "play " + rig.file("message2")}));
     }
 
     // The greeting.
@@ -288,13 +296,19 @@ private slots:
         QTest::addColumn<QString>("lang");
         QTest::addColumn<QString>("sentence");
         QTest::addColumn<QString>("sound");
-        QTest::newRow("defaults: two spaces") << QDateTime(QDate(2012, 3, 5), QTime(10, 0)) << "Сегодня " << "ru"
-                                              << "Добрый день! Сегодня  Понедельник, 05.03.2012 года" << "hello-ru";
-        QTest::newRow("from the language file") << QDateTime(QDate(2026, 3, 8), QTime(23, 30)) << "Сегодня" << "ru"
-                                                << "Доброй ночи! Сегодня Воскресенье, 08.03.2026 года" << "hello-ru";
+        QTest::newRow("defaults: two spaces") << QDateTime(QDate(2012, 3, 5), QTime(10, 0)) << "Сегодня "
+                                              << "ru"
+                                              << "Добрый день! Сегодня  Понедельник, 05.03.2012 года"
+                                              << "hello-ru";
+        QTest::newRow("from the language file") << QDateTime(QDate(2026, 3, 8), QTime(23, 30)) << "Сегодня"
+                                                << "ru"
+                                                << "Доброй ночи! Сегодня Воскресенье, 08.03.2026 года"
+                                                << "hello-ru";
         QTest::newRow("Saturday morning, no voice language")
-            << QDateTime(QDate(2026, 3, 7), QTime(3, 0, 1)) << "Сегодня" << ""
-            << "Доброе утро! Сегодня Суббота, 07.03.2026 года" << "hello-";
+            << QDateTime(QDate(2026, 3, 7), QTime(3, 0, 1)) << "Сегодня"
+            << ""
+            << "Доброе утро! Сегодня Суббота, 07.03.2026 года"
+            << "hello-";
     }
     void greetingSentenceIsSpokenAnew()
     {
@@ -307,7 +321,9 @@ private slots:
         fakes.clock.setLocal(now);
         QHash<QString, QString> texts = russianTexts();
         texts[QStringLiteral("tud")] = tud;
-        Greeting greeting(&fakes.clock, &fakes.speech, [texts](const QString &key) { return texts.value(key); });
+        Greeting greeting(&fakes.clock, &fakes.speech, [texts](const QString &key) {
+            return texts.value(key);
+        });
         greeting.setVoiceLang(lang);
         greeting.sayGreeting();
         QCOMPARE(fakes.speech.calls.size(), 1);
@@ -320,7 +336,9 @@ private slots:
     {
         FakeServices fakes;
         const QHash<QString, QString> texts = russianTexts();
-        Greeting greeting(&fakes.clock, &fakes.speech, [texts](const QString &key) { return texts.value(key); });
+        Greeting greeting(&fakes.clock, &fakes.speech, [texts](const QString &key) {
+            return texts.value(key);
+        });
         const QDate sunday(2026, 3, 1);
         for (int i = 0; i < 7; ++i) {
             fakes.clock.setLocal(QDateTime(sunday.addDays(i), QTime(12, 0)));
@@ -334,7 +352,9 @@ private slots:
         fakes.clock.setLocal(QDateTime(QDate(2012, 3, 5), QTime(16, 0)));
         fakes.clock.setFormats(QStringLiteral("M/d/yy"), QStringLiteral("h:mm:ss AP"));
         const QHash<QString, QString> texts = russianTexts();
-        Greeting greeting(&fakes.clock, &fakes.speech, [texts](const QString &key) { return texts.value(key); });
+        Greeting greeting(&fakes.clock, &fakes.speech, [texts](const QString &key) {
+            return texts.value(key);
+        });
         QCOMPARE(greeting.sentence(), QStringLiteral("Добрый вечер! Сегодня  Понедельник, 3/5/12 года"));
     }
 
@@ -342,7 +362,9 @@ private slots:
     {
         FakeServices fakes;
         fakes.speech.fail = true;
-        Greeting greeting(&fakes.clock, &fakes.speech, [](const QString &key) { return key; });
+        Greeting greeting(&fakes.clock, &fakes.speech, [](const QString &key) {
+            return key;
+        });
         QVERIFY_THROWS_EXCEPTION(Failure, greeting.sayGreeting());
     }
 };

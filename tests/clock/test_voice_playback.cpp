@@ -25,9 +25,9 @@ private slots:
         if (QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty()
             || QStandardPaths::findExecutable(QStringLiteral("lame")).isEmpty())
             QSKIP("espeak-ng and lame are needed");
-        m_service.start(QStringLiteral("python3"), {QStringLiteral(VELTRANE_SOURCE_DIR "/tools/speech_service.py"),
-                                                    QStringLiteral("--port"), QStringLiteral("0"),
-                                                    QStringLiteral("--quiet")});
+        m_service.start(QStringLiteral("python3"),
+                        {QStringLiteral(VELTRANE_SOURCE_DIR "/tools/speech_service.py"), QStringLiteral("--port"),
+                         QStringLiteral("0"), QStringLiteral("--quiet")});
         QVERIFY(m_service.waitForStarted(10000));
         QVERIFY(m_service.waitForReadyRead(10000));
         const QByteArray line = m_service.readLine().trimmed(); // listening on 127.0.0.1:PORT
@@ -55,7 +55,9 @@ private slots:
         Voice voice(&fakes.net, &http, &player, dir.appDir(), m_serviceUrl);
         voice.setVoiceLang(QStringLiteral("ru"));
         const QHash<QString, QString> texts{{"Goodday", "Добрый день!"}, {"tud", "Сегодня"}, {"Day5", "Четверг"}};
-        Greeting greeting(&fakes.clock, &voice, [texts](const QString &key) { return texts.value(key); });
+        Greeting greeting(&fakes.clock, &voice, [texts](const QString &key) {
+            return texts.value(key);
+        });
         greeting.setVoiceLang(QStringLiteral("ru"));
 
         QSignalSpy started(&player, &Mp3PlayerQt::started);

@@ -21,12 +21,14 @@ private slots:
         const QByteArray target = "/translate_tts?ie=UTF-8&tl=ru&q=%D0%94+a";
         QCOMPARE(client.get(server.url(), target), QByteArray("hello"));
         const QByteArray expected = "GET /translate_tts?ie=UTF-8&tl=ru&q=%D0%94+a HTTP/1.1\r\n"
-                                    "Host: 127.0.0.1:" + QByteArray::number(server.port()) + "\r\n"
-                                    "Content-Type: text/html\r\n"
-                                    "Accept: text/html, */*\r\n"
-                                    "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
-                                    "Connection: close\r\n"
-                                    "\r\n";
+                                    "Host: 127.0.0.1:"
+                                    + QByteArray::number(server.port())
+                                    + "\r\n"
+                                      "Content-Type: text/html\r\n"
+                                      "Accept: text/html, */*\r\n"
+                                      "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
+                                      "Connection: close\r\n"
+                                      "\r\n";
         QCOMPARE(server.requests().size(), 1);
         QCOMPARE(server.requests().first().raw, expected);
     }
@@ -148,11 +150,15 @@ private slots:
     {
         Server server;
         QVERIFY(server.listen());
-        server.setHandler([](const Server::Request &) { return Server::silent(); });
+        server.setHandler([](const Server::Request &) {
+            return Server::silent();
+        });
         HttpGetClient client({1000, 400});
         int ticks = 0;
         QTimer timer;
-        connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+        connect(&timer, &QTimer::timeout, [&ticks] {
+            ++ticks;
+        });
         timer.start(20);
         QVERIFY_THROWS_EXCEPTION(Failure, client.get(server.url(), "/x"));
         QVERIFY2(ticks >= 3, qPrintable(QString::number(ticks)));

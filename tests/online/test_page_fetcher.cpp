@@ -33,19 +33,21 @@ private slots:
         f->fetchPage(server.url(QStringLiteral("/attachments/update.html?v=1")).toString());
 
         QCOMPARE(server.requests().size(), 1);
-        const QByteArray expected =
-            "POST /attachments/update.html?v=1 HTTP/1.0\r\n"
-            "Content-Type: application/x-www-form-urlencoded\r\n"
-            "Content-Length: 0\r\n"
-            "Connection: keep-alive\r\n"
-            "Host: 127.0.0.1:" + QByteArray::number(server.port()) + "\r\n"
-            "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n"
-            "Accept-Charset: windows-1251,utf-8;q=0.7,*;q=0.7\r\n"
-            "Accept-Language: ru,en-us;q=0.7,en;q=0.3\r\n"
-            "Referer: http://www.example.com/\r\n"
-            "User-Agent: Mozilla/5.0 (Windows; U; Windows NT 5.1; ru; rv:1.9.0.10) Gecko/2009042316 "
-            "Firefox/3.0.10\r\n"
-            "\r\n";
+        const QByteArray expected
+            = "POST /attachments/update.html?v=1 HTTP/1.0\r\n"
+              "Content-Type: application/x-www-form-urlencoded\r\n"
+              "Content-Length: 0\r\n"
+              "Connection: keep-alive\r\n"
+              "Host: 127.0.0.1:"
+              + QByteArray::number(server.port())
+              + "\r\n"
+                "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8\r\n"
+                "Accept-Charset: windows-1251,utf-8;q=0.7,*;q=0.7\r\n"
+                "Accept-Language: ru,en-us;q=0.7,en;q=0.3\r\n"
+                "Referer: http://www.example.com/\r\n"
+                "User-Agent: Mozilla/5.0 (Windows; U; Windows NT 5.1; ru; rv:1.9.0.10) Gecko/2009042316 "
+                "Firefox/3.0.10\r\n"
+                "\r\n";
         QCOMPARE(server.requests().first().raw, expected);
         QCOMPARE(f->lastPageText(), QStringLiteral("hello"));
     }
@@ -84,7 +86,9 @@ private slots:
         f->fetchPage(server.url().toString());
         QCOMPARE(f->lastPageText(), QStringLiteral("hello"));
         m_net.online = false;
-        server.setHandler([](const Server::Request &) { return Server::reply(200, "OK", "other"); });
+        server.setHandler([](const Server::Request &) {
+            return Server::reply(200, "OK", "other");
+        });
         f->fetchPage(server.url().toString());
         QCOMPARE(server.requests().size(), 1);
         QCOMPARE(f->lastPageText(), QStringLiteral("hello"));
@@ -107,7 +111,9 @@ private slots:
         QVERIFY(server.listen());
         auto f = fetcher();
         f->setTimeouts({1000, 300});
-        server.setHandler([](const Server::Request &) { return Server::reply(200, "OK", "good page"); });
+        server.setHandler([](const Server::Request &) {
+            return Server::reply(200, "OK", "good page");
+        });
         f->fetchPage(server.url().toString());
         QCOMPARE(f->lastPageText(), QStringLiteral("good page"));
 
@@ -181,7 +187,9 @@ private slots:
         const QByteArray body("\xC2\xE5\xF0\xF1\xE8\xFF 2.1.0.3\0end", 17);
         Server server;
         QVERIFY(server.listen());
-        server.setHandler([body](const Server::Request &) { return Server::replyUntilClose(200, "OK", body); });
+        server.setHandler([body](const Server::Request &) {
+            return Server::replyUntilClose(200, "OK", body);
+        });
         auto f = fetcher();
         f->fetchPage(server.url().toString());
         QCOMPARE(f->lastPageBytes(), body);
@@ -196,14 +204,16 @@ private slots:
         auto f = fetcher();
         QSignalSpy marker(f.get(), &PageFetcher::registrationMarkerSeen);
         QList<Server::Reply> replies{
-            Server::reply(200, "OK", "plain"),          // no marker
-            Server::reply(200, "OK", "x s1_reg=1 y"),   // marker arrives
-            Server::reply(404, "Not Found", "gone"),    // failed: the kept page still has it
-            Server::reply(200, "OK", "clean page"),     // a page without it ends the rule
-            Server::reply(500, "Error", "s1_reg="),     // a failed page never counts
+            Server::reply(200, "OK", "plain"),        // no marker
+            Server::reply(200, "OK", "x s1_reg=1 y"), // marker arrives
+            Server::reply(404, "Not Found", "gone"),  // failed: the kept page still has it
+            Server::reply(200, "OK", "clean page"),   // a page without it ends the rule
+            Server::reply(500, "Error", "s1_reg="),   // a failed page never counts
         };
         const QList<int> expected{0, 1, 2, 2, 2};
-        server.setHandler([&replies](const Server::Request &) { return replies.takeFirst(); });
+        server.setHandler([&replies](const Server::Request &) {
+            return replies.takeFirst();
+        });
         for (int i = 0; i < expected.size(); ++i) {
             f->fetchPage(server.url().toString());
             QCOMPARE(marker.size(), expected.at(i));
@@ -217,12 +227,16 @@ private slots:
     {
         Server server;
         QVERIFY(server.listen());
-        server.setHandler([](const Server::Request &) { return Server::silent(); });
+        server.setHandler([](const Server::Request &) {
+            return Server::silent();
+        });
         auto f = fetcher();
         f->setTimeouts({1000, 400});
         int ticks = 0;
         QTimer timer;
-        connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+        connect(&timer, &QTimer::timeout, [&ticks] {
+            ++ticks;
+        });
         timer.start(20);
         f->fetchPage(server.url().toString());
         QVERIFY2(ticks >= 3, qPrintable(QString::number(ticks)));

@@ -22,7 +22,9 @@ QList<QByteArray> LoopbackHttpServer::Request::headerNames() const
 
 LoopbackHttpServer::LoopbackHttpServer(QObject *parent) : QObject(parent)
 {
-    m_handler = [](const Request &) { return reply(200, "OK", "hello"); };
+    m_handler = [](const Request &) {
+        return reply(200, "OK", "hello");
+    };
     connect(&m_server, &QTcpServer::newConnection, this, &LoopbackHttpServer::accept);
 }
 
@@ -51,7 +53,7 @@ LoopbackHttpServer::Reply LoopbackHttpServer::reply(int status, const QByteArray
     for (const auto &h : headers) {
         raw += h.first + ": " + h.second + "\r\n";
         framed = framed || h.first.compare("Content-Length", Qt::CaseInsensitive) == 0
-            || h.first.compare("Transfer-Encoding", Qt::CaseInsensitive) == 0;
+                 || h.first.compare("Transfer-Encoding", Qt::CaseInsensitive) == 0;
     }
     if (!framed)
         raw += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
@@ -65,8 +67,8 @@ LoopbackHttpServer::Reply LoopbackHttpServer::replyUntilClose(int status, const 
     return Reply{"HTTP/1.0 " + QByteArray::number(status) + ' ' + reason + "\r\n\r\n" + body, false, false, 0};
 }
 
-LoopbackHttpServer::Reply LoopbackHttpServer::replyChunked(int status, const QByteArray &reason,
-                                                           const QByteArray &body, int chunkSize)
+LoopbackHttpServer::Reply LoopbackHttpServer::replyChunked(int status, const QByteArray &reason, const QByteArray &body,
+                                                           int chunkSize)
 {
     QByteArray raw = "HTTP/1.1 " + QByteArray::number(status) + ' ' + reason + "\r\nTransfer-Encoding: chunked\r\n\r\n";
     for (qsizetype at = 0; at < body.size(); at += chunkSize) {
@@ -91,7 +93,9 @@ LoopbackHttpServer::Reply LoopbackHttpServer::delayed(Reply reply, int delayMs)
 void LoopbackHttpServer::accept()
 {
     while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readFrom(socket); });
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+            readFrom(socket);
+        });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             m_pending.remove(socket);
             socket->deleteLater();
