@@ -81,10 +81,13 @@ void ClockTicker::runTick()
     // cannot greet a second time. Held at its top rather than wrapping round to the delayed starts again.
     if (m_ticks < std::numeric_limits<int>::max())
         ++m_ticks;
+    // This tick's own number: ticks nested inside the greeting move m_ticks on, and one of them may be the
+    // 30th, which must not make this tick start the scheduler a second time.
+    const int thisTick = m_ticks;
 
-    if (m_ticks == GreetingTick)
+    if (thisTick == GreetingTick)
         greetIfNewDay();
-    if (m_ticks == AlarmTick)
+    if (thisTick == AlarmTick)
         emit alarmStartDue();
 
     m_labels = formatLabels(m_clock.localNow(), m_clock.utcNow(), m_values.versionLabelText);

@@ -77,6 +77,7 @@ private slots:
     void failedGreetingLeavesTheDateAndSkipsTheRestOfTheTick();
     void failureWithoutReporterReachesTheCaller();
     void alarmStartsOnceOnTheThirtiethTick();
+    void ticksNestedInAGreetingStartTheSchedulerOnce();
     void timerDrivesTheTick();
     void currentHourIgnoresTheTimeFormat_data();
     void currentHourIgnoresTheTimeFormat();
@@ -237,6 +238,24 @@ void TestClockTicker::alarmStartsOnceOnTheThirtiethTick()
     f.tick(500);
     QCOMPARE(spy.count(), 1);
     QCOMPARE(f.ticker.clockTicks(), 530);
+}
+
+void TestClockTicker::ticksNestedInAGreetingStartTheSchedulerOnce()
+{
+    // The greeting's download keeps serving the timers: twenty more ticks run inside it, the 30th among them.
+    TickFixture f;
+    f.ticker.setSayGreeting([&f] {
+        f.journal << QStringLiteral("greeting starts");
+        f.tick(20);
+        f.journal << QStringLiteral("greeting ends");
+    });
+    f.tick(10);
+    QCOMPARE(f.events(), (QStringList{"greeting starts", "alarm", "greeting ends", "save"}));
+    QCOMPARE(f.ticker.clockTicks(), 30);
+    QCOMPARE(f.values.lastGreetingDate, QDate(2026, 3, 5));
+    f.tick(40);
+    QCOMPARE(f.events().count(QStringLiteral("alarm")), 1);
+    QCOMPARE(f.events().count(QStringLiteral("greeting starts")), 1);
 }
 
 void TestClockTicker::timerDrivesTheTick()
