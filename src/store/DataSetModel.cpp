@@ -7,29 +7,46 @@ DataSetModel::DataSetModel(DataSet *dataSet, QObject *parent)
     : QAbstractTableModel(parent), m_dataSet(dataSet), m_selection(this)
 {
     rebuildColumns();
-    connect(m_dataSet, &DataSet::rowAboutToBeInserted, this,
-            [this](int row) { beginInsertRows({}, row, row); });
-    connect(m_dataSet, &DataSet::rowInserted, this, [this](int) { endInsertRows(); });
-    connect(m_dataSet, &DataSet::rowAboutToBeRemoved, this,
-            [this](int row) { beginRemoveRows({}, row, row); });
+    // While rows change, the selection model moves its current index by itself (a removed current row
+    // hands it to a neighbour); that is not the user choosing a row, so it must not move the cursor.
+    connect(m_dataSet, &DataSet::rowAboutToBeInserted, this, [this](int row) {
+        ++m_changing;
+        beginInsertRows({}, row, row);
+    });
+    connect(m_dataSet, &DataSet::rowInserted, this, [this](int) {
+        endInsertRows();
+        --m_changing;
+    });
+    connect(m_dataSet, &DataSet::rowAboutToBeRemoved, this, [this](int row) {
+        ++m_changing;
+        beginRemoveRows({}, row, row);
+    });
     connect(m_dataSet, &DataSet::rowRemoved, this, [this](int) {
         endRemoveRows();
+        --m_changing;
         followCursor();
     });
-    connect(m_dataSet, &DataSet::rowAboutToBeMoved, this,
-            [this](int from, int to) { beginMoveRows({}, from, from, {}, to); });
+    connect(m_dataSet, &DataSet::rowAboutToBeMoved, this, [this](int from, int to) {
+        ++m_changing;
+        beginMoveRows({}, from, from, {}, to);
+    });
     connect(m_dataSet, &DataSet::rowMoved, this, [this](int, int) {
         endMoveRows();
+        --m_changing;
         followCursor();
     });
     connect(m_dataSet, &DataSet::rowChanged, this, [this](int row) {
         if (!m_columns.isEmpty())
             emit dataChanged(index(row, 0), index(row, int(m_columns.size()) - 1));
     });
-    connect(m_dataSet, &DataSet::aboutToReset, this, [this]() { beginResetModel(); });
+    connect(m_dataSet, &DataSet::aboutToReset, this, [this]() {
+        ++m_changing;
+        beginResetModel();
+    });
     connect(m_dataSet, &DataSet::resetDone, this, [this]() {
         rebuildColumns();
         endResetModel();
+        --m_changing;
         followCursor();
     });
     connect(m_dataSet, &DataSet::afterScroll, this, &DataSetModel::followCursor);
@@ -106,7 +123,7 @@ int DataSetModel::currentRow() const
 
 void DataSetModel::followCursor()
 {
-    if (m_dataSet->controlsDisabled() || m_syncing)
+    if (m_dataSet->controlsDisabled() || m_syncing || m_changing)
         return;
     const int row = m_dataSet->currentRow();
     if (row == currentRow() && (row < 0 || m_selection.isRowSelected(row, {})))
@@ -121,7 +138,7 @@ void DataSetModel::followCursor()
 
 void DataSetModel::onSelectionCurrentChanged(const QModelIndex &current)
 {
-    if (m_syncing || !current.isValid() || !m_dataSet->isActive() || m_dataSet->controlsDisabled())
+    if (m_syncing || m_changing || !current.isValid() || !m_dataSet->isActive() || m_dataSet->controlsDisabled())
         return;
     if (current.row() == m_dataSet->currentRow())
         return;

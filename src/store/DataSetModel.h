@@ -60,4 +60,5 @@ private:
     QStringList m_columnNames;
     QList<int> m_columns;
     bool m_syncing = false;
+    int m_changing = 0; // rows are being inserted, removed, moved or reset
 };
