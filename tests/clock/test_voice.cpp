@@ -9,6 +9,7 @@
 
 #include <QHash>
 #include <QTest>
+#include <QTimer>
 
 using Server = LoopbackHttpServer;
 
@@ -262,6 +263,27 @@ private slots:
         rig.voice->speakText(QStringLiteral("Второе"), QStringLiteral("message2"), false);
         QCOMPARE(rig.player.log,
                  QStringList({"close", "play " + rig.file("message1"), "close", "play " + rig.file("message2")}));
+    }
+
+    void announcementDuringADownloadKeepsBothRecordings()
+    {
+        // A news alert arrives while the greeting still downloads: each keeps its own answer.
+        Rig rig;
+        const QByteArray greetingBody = "ID3" + QByteArray(6000, 'G');
+        const QByteArray alertBody = "ID3" + QByteArray(4000, 'N');
+        rig.server.setHandler([&](const Server::Request &r) {
+            if (r.target.contains("tl=ru&q=G"))
+                return Server::delayed(Server::replyChunked(200, "OK", greetingBody, 1000), 300);
+            return Server::reply(200, "OK", alertBody);
+        });
+        QTimer::singleShot(50, [&] {
+            rig.voice->speakText(QStringLiteral("N"), QStringLiteral("mess-ru"), true);
+        });
+        rig.voice->speakText(QStringLiteral("G"), QStringLiteral("hello-ru"), true);
+        QCOMPARE(rig.dir.read(QStringLiteral("hello-ru.mp3")), greetingBody);
+        QCOMPARE(rig.dir.read(QStringLiteral("mess-ru.mp3")), alertBody);
+        QCOMPARE(rig.player.log,
+                 QStringList({"close", "play " + rig.file("mess-ru"), "close", "play " + rig.file("hello-ru")}));
     }
 
     // The greeting.

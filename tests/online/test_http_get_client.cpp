@@ -3,6 +3,8 @@
 #include "online/HttpGetClient.h"
 #include "platform/Failure.h"
 
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 
@@ -144,6 +146,32 @@ private slots:
         QCOMPARE(server.requests().at(0).header("Cookie"), QByteArray());
         QCOMPARE(server.requests().at(1).header("Cookie"), QByteArray("NID=abc"));
         QCOMPARE(server.requests().at(2).header("Cookie"), QByteArray("NID=abc; PREF=2"));
+    }
+
+    void connectThatHangsEndsInConnectTimeOut()
+    {
+        // A listener whose accept queue is full drops further handshakes: the connect never completes.
+        QTcpServer full;
+        full.setListenBacklogSize(0);
+        QVERIFY(full.listen(QHostAddress::LocalHost, 0));
+        full.pauseAccepting();
+        std::vector<std::unique_ptr<QTcpSocket>> fillers;
+        for (int i = 0; i < 4; ++i) {
+            fillers.push_back(std::make_unique<QTcpSocket>());
+            fillers.back()->connectToHost(QHostAddress::LocalHost, full.serverPort());
+        }
+        QTest::qWait(100);
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, full.serverPort());
+        if (probe.waitForConnected(200))
+            QSKIP("this kernel completes handshakes beyond a full accept queue");
+        HttpGetClient client({300, 5000});
+        try {
+            client.get(QUrl(QStringLiteral("http://127.0.0.1:%1").arg(full.serverPort())), "/x");
+            QFAIL("no failure raised");
+        } catch (const Failure &f) {
+            QCOMPARE(f.text(), QStringLiteral("Connect timed out."));
+        }
     }
 
     void waitServesEventsAndEndsInTimeOut()
