@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QMediaPlayer>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -20,6 +21,13 @@
 #include <cstdio>
 
 namespace {
+
+// Debian's own interpreter when there is one: the service needs nothing beyond the standard library.
+QString pythonProgram()
+{
+    return QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
+                                                             : QStringLiteral("python3");
+}
 
 class AlwaysOnline : public NetState
 {
@@ -36,9 +44,8 @@ int main(int argc, char **argv)
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 7;
 
     QProcess service;
-    service.start(QStringLiteral("python3"),
-                  {QStringLiteral(VELTRANE_SOURCE_DIR "/tools/speech_service.py"), QStringLiteral("--port"),
-                   QStringLiteral("0"), QStringLiteral("--quiet")});
+    service.start(pythonProgram(), {QStringLiteral(VELTRANE_SOURCE_DIR "/tools/speech_service.py"),
+                                    QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--quiet")});
     if (!service.waitForStarted(10000) || !service.waitForReadyRead(10000)) {
         std::fprintf(stderr, "speech service did not start\n");
         return 1;

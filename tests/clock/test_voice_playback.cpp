@@ -6,10 +6,22 @@
 #include "online/HttpGetClient.h"
 #include "platform/Mp3PlayerQt.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
+
+namespace {
+
+// Debian's own interpreter when there is one: the service needs nothing beyond the standard library.
+QString pythonProgram()
+{
+    return QFile::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
+                                                             : QStringLiteral("python3");
+}
+
+} // namespace
 
 class TestVoicePlayback : public QObject
 {
@@ -25,9 +37,8 @@ private slots:
         if (QStandardPaths::findExecutable(QStringLiteral("espeak-ng")).isEmpty()
             || QStandardPaths::findExecutable(QStringLiteral("lame")).isEmpty())
             QSKIP("espeak-ng and lame are needed");
-        m_service.start(QStringLiteral("python3"),
-                        {QStringLiteral(VELTRANE_SOURCE_DIR "/tools/speech_service.py"), QStringLiteral("--port"),
-                         QStringLiteral("0"), QStringLiteral("--quiet")});
+        m_service.start(pythonProgram(), {QStringLiteral(VELTRANE_SOURCE_DIR "/tools/speech_service.py"),
+                                          QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--quiet")});
         QVERIFY(m_service.waitForStarted(10000));
         QVERIFY(m_service.waitForReadyRead(10000));
         const QByteArray line = m_service.readLine().trimmed(); // listening on 127.0.0.1:PORT
