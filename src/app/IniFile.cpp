@@ -322,10 +322,8 @@ QString IniFile::decodeValue(const QString &stored)
     return out;
 }
 
-void IniFile::writeString(const QString &section, const QString &key, const QString &value)
+bool IniFile::applyWrite(QStringList &lines, const QString &section, const QString &key, const QString &value)
 {
-    QString eol;
-    QStringList lines = readLines(&eol);
     int sectionEnd = -1;
     const int index = findKey(lines, section, key, &sectionEnd);
     const QString encoded = encodeValue(value);
@@ -334,7 +332,7 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
         keyLine(lines.at(index), &existingKey, nullptr);
         const QString line = existingKey + QLatin1Char('=') + encoded;
         if (line == lines.at(index))
-            return;
+            return false;
         lines[index] = line;
     } else if (sectionEnd >= 0) {
         lines.insert(sectionEnd, key + QLatin1Char('=') + encoded);
@@ -343,7 +341,26 @@ void IniFile::writeString(const QString &section, const QString &key, const QStr
             lines << QString();
         lines << QLatin1Char('[') + section + QLatin1Char(']') << key + QLatin1Char('=') + encoded;
     }
-    commit(lines, eol);
+    return true;
+}
+
+void IniFile::writeString(const QString &section, const QString &key, const QString &value)
+{
+    QString eol;
+    QStringList lines = readLines(&eol);
+    if (applyWrite(lines, section, key, value))
+        commit(lines, eol);
+}
+
+void IniFile::writeStrings(const QString &section, const QList<QPair<QString, QString>> &values)
+{
+    QString eol;
+    QStringList lines = readLines(&eol);
+    bool changed = false;
+    for (const auto &[key, value] : values)
+        changed = applyWrite(lines, section, key, value) || changed;
+    if (changed)
+        commit(lines, eol);
 }
 
 void IniFile::writeInteger(const QString &section, const QString &key, int value)

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -49,6 +51,9 @@ public:
     /// file, then rename), so a failed or interrupted write leaves the previous file whole.
     /// Throws Failure("Unable to write to <path>") when the file cannot be written.
     void writeString(const QString &section, const QString &key, const QString &value);
+    /// The same as writeString for each pair in order, with the file replaced once at the end: all of them
+    /// reach the file or, on a Failure, none.
+    void writeStrings(const QString &section, const QList<QPair<QString, QString>> &values);
     void writeInteger(const QString &section, const QString &key, int value);
     void writeBool(const QString &section, const QString &key, bool value);
     /// The date alone, in the user's short date format.
@@ -68,6 +73,7 @@ private:
     // Index of the key's line in lines, -1 when missing; *sectionEnd (if given) receives the line after the
     // last non-blank line of the first matching section, or -1 when the section does not exist.
     static int findKey(const QStringList &lines, const QString &section, const QString &key, int *sectionEnd);
+    static bool applyWrite(QStringList &lines, const QString &section, const QString &key, const QString &value);
     void commit(const QStringList &lines, const QString &eol) const;
 
     QString m_path;

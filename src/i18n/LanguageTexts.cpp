@@ -250,11 +250,12 @@ void LanguageTexts::read(const IniFile &file)
 
 void LanguageTexts::write(IniFile &file) const
 {
-    const QString section = sectionName();
+    // One replacement of the file for the whole section: a first save of some ninety keys would otherwise
+    // sync and rename the file ninety times.
+    QList<QPair<QString, QString>> values;
     for (const QString &key : writingOrder())
-        file.writeString(section, key, m_texts.value(key));
-    if (m_section == Section::Form1) {
-        for (const auto &[key, value] : writeOnlyKeys())
-            file.writeString(section, key, value);
-    }
+        values.append({key, m_texts.value(key)});
+    if (m_section == Section::Form1)
+        values += writeOnlyKeys();
+    file.writeStrings(sectionName(), values);
 }

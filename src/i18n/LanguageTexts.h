@@ -46,8 +46,9 @@ public:
 
     /// Reads every key in reading order; a missing key takes its default, an empty value stays empty.
     void read(const IniFile &file);
-    /// Writes every key in writing order (then, for Form1, the write-only keys). Throws Failure on the first
-    /// refused write; the keys after it are not written.
+    /// Writes every key in writing order (then, for Form1, the write-only keys), each key created or replaced
+    /// and every other line left as it was. The file is replaced once for the whole section, so a refused
+    /// write (Failure) leaves none of the section's keys changed.
     void write(IniFile &file) const;
 
 private:

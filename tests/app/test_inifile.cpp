@@ -43,6 +43,7 @@ private slots:
     void writeKeepsEveryOtherLine();
     void newKeyGoesToTheEndOfItsSection();
     void unchangedWriteLeavesTheFileAlone();
+    void batchReplacesTheFileOnce();
     void windows1251FileIsReadAndRewrittenAsUtf8();
 
     void ordinaryValuesAreWrittenAsTheyAre_data();
@@ -234,6 +235,26 @@ void TestIniFile::unchangedWriteLeavesTheFileAlone()
     QCOMPARE(inode(path), first);
     file.writeInteger(kForm, QStringLiteral("Left"), 2);
     QVERIFY(inode(path) != first); // a real change replaces the file
+}
+
+void TestIniFile::batchReplacesTheFileOnce()
+{
+    TempAppDir dir;
+    const QString path = dir.path(QStringLiteral("RUS.ini"));
+    QVERIFY(dir.write(QStringLiteral("RUS.ini"), "[Form1]\nmN2=Minimize\n[AboutBox]\nCaption=About\n"));
+    IniFile file(path);
+    const QList<QPair<QString, QString>> values = {{QStringLiteral("mN1"), QStringLiteral("Quit")},
+                                                   {QStringLiteral("MN2"), QStringLiteral("Hide")},
+                                                   {QStringLiteral("mN15"), QStringLiteral("About")}};
+    file.writeStrings(QStringLiteral("Form1"), values);
+    QCOMPARE(dir.read(QStringLiteral("RUS.ini")),
+             QByteArray("[Form1]\nmN2=Hide\nmN1=Quit\nmN15=About\n[AboutBox]\nCaption=About\n"));
+    const ino_t once = inode(path);
+    file.writeStrings(QStringLiteral("Form1"), values);
+    QCOMPARE(inode(path), once);
+
+    IniFile refused(dir.path(QStringLiteral("RUS.ini/RUS.ini")));
+    QVERIFY_THROWS_EXCEPTION(Failure, refused.writeStrings(QStringLiteral("Form1"), values));
 }
 
 void TestIniFile::windows1251FileIsReadAndRewrittenAsUtf8()

@@ -3,6 +3,7 @@
 #include "i18n/CaptionBinder.h"
 #include "i18n/LanguageFiles.h"
 #include "i18n/LanguageTexts.h"
+#include "platform/Failure.h"
 #include "platform/TextCodec.h"
 
 #include "TempAppDir.h"
@@ -69,6 +70,7 @@ private slots:
     void trailingBlankLastsUntilReload();
     void binderSkipsMissingObjectsAndUsesTitles();
     void aboutSectionOnlyBySaveAbout();
+    void refusedSaveNamesTheFile();
 };
 
 void TestLanguageFiles::tablesAreComplete()
@@ -267,6 +269,22 @@ void TestLanguageFiles::aboutSectionOnlyBySaveAbout()
     QCOMPARE(file.readString(kAbout, QStringLiteral("SendMSG10"), {}),
              QStringLiteral("Введите Ваш РЕАЛЬНЫЙ адрес электронной почты."));
     QCOMPARE(file.keys(kForm1), form1FileOrder());
+}
+
+void TestLanguageFiles::refusedSaveNamesTheFile()
+{
+    TempAppDir dir;
+    QVERIFY(dir.write(QStringLiteral("folder"), "not a folder"));
+    const QString appDir = dir.path(QStringLiteral("folder/"));
+    LanguageTexts texts(LanguageTexts::Section::Form1);
+    LanguageFiles::loadLanguage(appDir, QStringLiteral("RUS"), texts, nullptr); // cannot create it: no failure
+    QCOMPARE(texts.text(QStringLiteral("mN1")), QStringLiteral("Выход"));
+    try {
+        LanguageFiles::saveLanguage(appDir, QStringLiteral("RUS"), texts, nullptr);
+        QFAIL("no failure raised");
+    } catch (const Failure &f) {
+        QCOMPARE(f.text(), QStringLiteral("Unable to write to ") + appDir + QStringLiteral("RUS.ini"));
+    }
 }
 
 QTEST_MAIN(TestLanguageFiles)
