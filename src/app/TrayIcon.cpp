@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QSoundEffect>
 #include <QStyleHints>
 
@@ -24,6 +25,8 @@ TrayIcon::TrayIcon(QMenu *menu, QObject *parent) : QSystemTrayIcon(parent), m_me
     m_balloonTimer.setSingleShot(true);
 
     connect(this, &QSystemTrayIcon::activated, this, &TrayIcon::handleActivation);
+    if (menu)
+        menu->installEventFilter(this);
 }
 
 TrayIcon::~TrayIcon() = default;
@@ -35,22 +38,57 @@ void TrayIcon::handleActivation(QSystemTrayIcon::ActivationReason reason)
         // The click waits for the double-click time: only if no second click comes is it a single click.
         m_clickPending = true;
         m_clickTimer.start();
-        if (m_leftPopup && m_menu)
+        if (m_leftPopup && m_menu) {
+            m_menuFromPress = true;
             m_menu->popup(QCursor::pos());
+        }
         break;
     case DoubleClick:
-        // A double click cancels the single click that its first press began.
-        m_clickPending = false;
-        m_clickTimer.stop();
+        m_menuFromPress = false;
         if (m_menu && m_menu->isVisible())
             m_menu->hide();
-        emit doubleClicked();
+        onDoubleClick();
         break;
     case Context:
     case MiddleClick:
     case Unknown:
         break;
     }
+}
+
+bool TrayIcon::isOnIcon(const QPoint &global) const
+{
+    const QRect area = geometry();
+    return area.isValid() && area.contains(global);
+}
+
+bool TrayIcon::eventFilter(QObject *watched, QEvent *event)
+{
+    // While the menu that a left press opened is up, it holds the pointer: the second press of a double
+    // click reaches the menu, not the tray. A left press on the icon within the double-click time is
+    // that second press; the menu gets it as a press or, being quick, as a double click.
+    const bool pressed = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+    if (watched == m_menu && m_menuFromPress && pressed) {
+        const auto *press = static_cast<QMouseEvent *>(event);
+        if (press->button() == Qt::LeftButton && m_clickPending && m_clickTimer.isActive()
+            && isOnIcon(press->globalPosition().toPoint())) {
+            m_menuFromPress = false;
+            m_menu->hide();
+            onDoubleClick();
+            return true;
+        }
+    }
+    if (watched == m_menu && event->type() == QEvent::Hide)
+        m_menuFromPress = false;
+    return QSystemTrayIcon::eventFilter(watched, event);
+}
+
+void TrayIcon::onDoubleClick()
+{
+    // A double click cancels the single click that its first press began.
+    m_clickPending = false;
+    m_clickTimer.stop();
+    emit doubleClicked();
 }
 
 void TrayIcon::onClickTimeout()

@@ -52,13 +52,20 @@ signals:
     /// `OnDblClick`: a double click on the icon.
     void doubleClicked();
 
+protected:
+    /// Whether a point of the screen lies on the icon in the tray.
+    virtual bool isOnIcon(const QPoint &global) const;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void onClickTimeout();
+    void onDoubleClick();
 
     QPointer<QMenu> m_menu;
     QTimer m_clickTimer;
     QTimer m_balloonTimer;
     bool m_clickPending = false;
+    bool m_menuFromPress = false;
     bool m_leftPopup = true;
     QString m_lastTitle;
     QString m_lastText;

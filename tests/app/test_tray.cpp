@@ -7,6 +7,7 @@
 #include "FakeServices.h"
 
 #include <QFile>
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QStyleHints>
 #include <QtTest>
@@ -15,7 +16,24 @@ Q_DECLARE_METATYPE(Notifier::BalloonIcon)
 
 namespace {
 constexpr int kInterval = 60;
+
+/// A tray icon whose place on the screen the test decides.
+class PlacedTray : public TrayIcon
+{
+public:
+    using TrayIcon::TrayIcon;
+    bool onIcon = true;
+
+protected:
+    bool isOnIcon(const QPoint &) const override { return onIcon; }
+};
+
+void pressOn(QMenu &menu, QEvent::Type type)
+{
+    QMouseEvent e(type, QPointF(-20, -20), QPointF(1268, 13), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&menu, &e);
 }
+} // namespace
 
 class TestTray : public QObject
 {
@@ -88,6 +106,58 @@ private slots:
         emit tray.activated(QSystemTrayIcon::DoubleClick);
         QCOMPARE(dbl.size(), 1);
         QVERIFY(!menu.isVisible());
+    }
+
+    void secondPressWhileTheMenuIsUp_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<bool>("onIcon");
+        QTest::addColumn<int>("delay");
+        QTest::addColumn<int>("clicks");
+        QTest::addColumn<int>("doubles");
+        // The menu holds the pointer, so the tray never reports the second press of a double click:
+        // the menu receives it, as a press or (being quick) as a double click.
+        QTest::newRow("quick, seen as a double click") << int(QEvent::MouseButtonDblClick) << true << 0 << 0 << 1;
+        QTest::newRow("seen as a press") << int(QEvent::MouseButtonPress) << true << 0 << 0 << 1;
+        QTest::newRow("elsewhere on the screen") << int(QEvent::MouseButtonPress) << false << 0 << 1 << 0;
+        QTest::newRow("after the double-click time") << int(QEvent::MouseButtonPress) << true << kInterval * 3 << 1 << 0;
+    }
+    void secondPressWhileTheMenuIsUp()
+    {
+        QFETCH(int, type);
+        QFETCH(bool, onIcon);
+        QFETCH(int, delay);
+        QFETCH(int, clicks);
+        QFETCH(int, doubles);
+        PopupMenuWidget menu;
+        PlacedTray tray(&menu);
+        tray.onIcon = onIcon;
+        tray.setClickInterval(kInterval);
+        QSignalSpy single(&tray, &TrayIcon::clicked);
+        QSignalSpy dbl(&tray, &TrayIcon::doubleClicked);
+        emit tray.activated(QSystemTrayIcon::Trigger);
+        QVERIFY(menu.isVisible());
+        if (delay)
+            QTest::qWait(delay);
+        pressOn(menu, QEvent::Type(type));
+        QTest::qWait(kInterval * 3);
+        QCOMPARE(single.size(), clicks);
+        QCOMPARE(dbl.size(), doubles);
+        if (doubles)
+            QVERIFY(!menu.isVisible());
+        menu.hide();
+    }
+
+    void aMenuOpenedFromTheWindowIsNotAClick()
+    {
+        PopupMenuWidget menu;
+        PlacedTray tray(&menu);
+        tray.setClickInterval(kInterval);
+        QSignalSpy dbl(&tray, &TrayIcon::doubleClicked);
+        menu.popup(QPoint(10, 10));
+        pressOn(menu, QEvent::MouseButtonPress);
+        QCOMPARE(dbl.size(), 0);
+        menu.hide();
     }
 
     void balloonsAreCut()
