@@ -136,10 +136,17 @@ void MainWindow::createSurface()
         label->setStyleSheet(QStringLiteral("color: white;"));
         return label;
     };
+    // Local time bold yellow, UTC bold lime, both on black.
+    QFont timeFont(QStringLiteral("MS Sans Serif"), 8);
+    timeFont.setBold(true);
     m_label1 = bottomLabel("Label1", Qt::AlignLeft);
     m_label1->setGeometry(4, 273, 140, 13);
+    m_label1->setFont(timeFont);
+    m_label1->setStyleSheet(QStringLiteral("color: #ffff00;"));
     m_label2 = bottomLabel("Label2", Qt::AlignRight);
     m_label2->setGeometry(474 - 140, 273, 140, 13);
+    m_label2->setFont(timeFont);
+    m_label2->setStyleSheet(QStringLiteral("color: #00ff00;"));
     m_label4 = bottomLabel("Label4", Qt::AlignHCenter);
     m_label4->setGeometry(96, 274, 281, 13);
     QFont captionFont(QStringLiteral("Arial"));
