@@ -140,11 +140,11 @@ void MainWindow::createSurface()
     QFont timeFont(QStringLiteral("MS Sans Serif"), 8);
     timeFont.setBold(true);
     m_label1 = bottomLabel("Label1", Qt::AlignLeft);
-    m_label1->setGeometry(4, 273, 140, 13);
+    m_label1->setGeometry(4, 273, 90, 13);
     m_label1->setFont(timeFont);
     m_label1->setStyleSheet(QStringLiteral("color: #ffff00;"));
     m_label2 = bottomLabel("Label2", Qt::AlignRight);
-    m_label2->setGeometry(474 - 140, 273, 140, 13);
+    m_label2->setGeometry(474 - 90, 273, 90, 13);
     m_label2->setFont(timeFont);
     m_label2->setStyleSheet(QStringLiteral("color: #00ff00;"));
     m_label4 = bottomLabel("Label4", Qt::AlignHCenter);
