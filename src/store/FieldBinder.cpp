@@ -9,8 +9,20 @@
 FieldBinder::FieldBinder(DataSet *dataSet, QObject *control, const QString &fieldName, QObject *parent)
     : QObject(parent), m_dataSet(dataSet), m_control(control), m_fieldName(fieldName)
 {
-    if (control)
-        m_property = control->metaObject()->userProperty();
+    if (control) {
+        const QMetaObject *meta = control->metaObject();
+        m_property = meta->userProperty();
+        // A rich-text edit's user property is its HTML; the fields hold plain text.
+        if (control->inherits("QTextEdit") && meta->indexOfProperty("plainText") >= 0)
+            m_property = meta->property(meta->indexOfProperty("plainText"));
+        QMetaMethod notify = m_property.notifySignal();
+        if (!notify.isValid() && meta->indexOfSignal("textChanged()") >= 0)
+            notify = meta->method(meta->indexOfSignal("textChanged()"));
+        if (notify.isValid()) {
+            const QMetaMethod slot = metaObject()->method(metaObject()->indexOfSlot("controlChanged()"));
+            m_hasNotify = bool(connect(control, notify, this, slot));
+        }
+    }
     if (!m_property.isValid())
         throw Failure(QStringLiteral("A control without a user property cannot be bound to field \"%1\"")
                           .arg(fieldName));
@@ -33,10 +45,17 @@ FieldBinder::FieldBinder(DataSet *dataSet, QObject *control, const QString &fiel
     refresh();
 }
 
+void FieldBinder::controlChanged()
+{
+    if (!m_refreshing)
+        m_changed = true;
+}
+
 void FieldBinder::refresh()
 {
     if (!m_control || m_dataSet->controlsDisabled() || !m_dataSet->isActive())
         return;
+    m_changed = false;
     const int column = m_dataSet->fieldIndex(m_fieldName);
     if (column < 0)
         return;
@@ -69,8 +88,11 @@ void FieldBinder::refresh()
     default:
         shown = v;
     }
-    if (m_property.read(m_control) != shown)
+    if (m_property.read(m_control) != shown) {
+        m_refreshing = true;
         m_property.write(m_control, shown);
+        m_refreshing = false;
+    }
 }
 
 QVariant FieldBinder::controlValueForField(int column) const
@@ -86,45 +108,49 @@ QVariant FieldBinder::controlValueForField(int column) const
     return v;
 }
 
+bool FieldBinder::differsFromField(int column, const QVariant &wanted) const
+{
+    const QVariant current = m_dataSet->value(column);
+    const FieldDef def = m_dataSet->fieldDef(column);
+    // Compare as the record would hold it: an empty edit over an empty field, or an unchecked box over an
+    // empty boolean, is no change.
+    const bool emptyWanted = (wanted.typeId() == QMetaType::QString && wanted.toString().isEmpty())
+                             || (def.type == FieldType::Boolean && !wanted.toBool());
+    if (current.isNull())
+        return !emptyWanted;
+    switch (def.type) {
+    case FieldType::String:
+    case FieldType::Memo: {
+        QString w = wanted.toString();
+        if (def.type == FieldType::String && def.size > 0)
+            w.truncate(def.size);
+        return w != current.toString();
+    }
+    case FieldType::Time: {
+        const QTime t = wanted.toTime();
+        return !t.isValid() || QTime(t.hour(), t.minute(), t.second()) != current.toTime();
+    }
+    case FieldType::Boolean:
+        return wanted.toBool() != current.toBool();
+    default:
+        return wanted != current;
+    }
+}
+
 void FieldBinder::writeToRecord()
 {
-    if (!m_control)
+    if (!m_control || m_dataSet->controlsDisabled())
         return;
     const DataSet::State s = m_dataSet->state();
     if (s != DataSet::State::Edit && s != DataSet::State::Insert)
         return;
     const int column = m_dataSet->fieldIndex(m_fieldName);
-    if (column < 0)
+    if (column < 0 || m_dataSet->fieldDef(column).type == FieldType::AutoInc)
         return;
-    const FieldType type = m_dataSet->fieldDef(column).type;
-    if (type == FieldType::AutoInc)
+    if (m_hasNotify && !m_changed)
         return;
     const QVariant wanted = controlValueForField(column);
-    const QVariant current = m_dataSet->value(column);
-    // Compare as the record would hold it: an empty edit over an empty field, or an unchecked box over an
-    // empty boolean, is no change and must not mark the record modified.
-    const bool emptyWanted = (wanted.typeId() == QMetaType::QString && wanted.toString().isEmpty())
-                             || (type == FieldType::Boolean && !wanted.toBool());
-    if (current.isNull() && emptyWanted)
+    if (!differsFromField(column, wanted))
         return;
-    if (!current.isNull()) {
-        if (type == FieldType::String || type == FieldType::Memo) {
-            QString w = wanted.toString();
-            const int size = m_dataSet->fieldDef(column).size;
-            if (type == FieldType::String && size > 0)
-                w.truncate(size);
-            if (w == current.toString())
-                return;
-        } else if (type == FieldType::Time && wanted.typeId() == QMetaType::QTime) {
-            const QTime t = wanted.toTime();
-            if (QTime(t.hour(), t.minute(), t.second()) == current.toTime())
-                return;
-        } else if (type == FieldType::Boolean) {
-            if (wanted.toBool() == current.toBool())
-                return;
-        } else if (wanted == current) {
-            return;
-        }
-    }
     m_dataSet->setValue(column, wanted);
 }

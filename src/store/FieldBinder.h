@@ -19,8 +19,11 @@ class DataSet;
  * - While the data set's controls are disabled the control keeps what it shows; it catches up when they
  *   are enabled again.
  * - When the data set posts in edit or insert state, the control's value is written into the record just
- *   before beforePost (only when it differs from the field, so an untouched control does not mark the
- *   record modified).
+ *   before beforePost, but only when the control was changed (by the user or by the program) since it last
+ *   showed the record, and only while controls are enabled. So a scan that edits records with the controls
+ *   disabled never receives what the controls show, and a control that cannot show a value whole (an edit
+ *   limited to 100 characters over a 254-character field) does not cut it when left untouched.
+ *   Controls without a change signal fall back to writing when their value differs from the field.
  *
  *   new FieldBinder(&phone, ui->fioEdit, "Fio", this);
  */
@@ -38,11 +41,18 @@ public:
     /// Writes the control's value into the record (edit or insert state only).
     void writeToRecord();
 
+private slots:
+    void controlChanged();
+
 private:
     QVariant controlValueForField(int column) const;
+    bool differsFromField(int column, const QVariant &wanted) const;
 
     DataSet *m_dataSet;
     QPointer<QObject> m_control;
     QString m_fieldName;
     QMetaProperty m_property;
+    bool m_hasNotify = false;
+    bool m_refreshing = false;
+    bool m_changed = false; // the control was changed since it last showed the record
 };

@@ -22,6 +22,8 @@ private slots:
     void untouchedControlsDoNotModify();
     void disabledControlsStayPut();
     void dateAndTimePickers();
+    void disabledControlsDoNotWriteIntoAScan();
+    void untouchedShortEditKeepsLongText();
     void controlWithoutUserProperty();
 
 private:
@@ -145,6 +147,39 @@ void TestFieldBinder::dateAndTimePickers()
     QCOMPARE(m_ds->fieldByName("Data").asDate(), QDate(2026, 3, 8));
     QCOMPARE(m_ds->fieldByName("RepeatHourStart").asTime(), QTime(7, 45, 30));
     QCOMPARE(m_ds->currentRow(), 1); // it moved after "second" and stayed current
+}
+
+void TestFieldBinder::disabledControlsDoNotWriteIntoAScan()
+{
+    // The user looks at "first"; a scan with disabled controls edits "second" and posts it.
+    m_edit->setText("half-typed"); // not even in edit state: never reaches any record
+    m_ds->disableControls();
+    m_ds->next();
+    m_ds->edit();
+    m_ds->fieldByName("Data").setAsDate(QDate(2026, 6, 1));
+    m_ds->post();
+    QCOMPARE(m_ds->fieldByName("Execute").asString(), QString("second"));
+    QCOMPARE(m_ds->fieldByName("Repeat").asBoolean(), false);
+    QVERIFY(m_ds->locate(1));
+    m_ds->enableControls();
+    QCOMPARE(m_edit->text(), QString("first"));
+    QCOMPARE(m_ds->fieldByName("Execute").asString(), QString("first"));
+}
+
+void TestFieldBinder::untouchedShortEditKeepsLongText()
+{
+    QLineEdit shortEdit;
+    shortEdit.setMaxLength(100);
+    new FieldBinder(m_ds, &shortEdit, "Execute", &shortEdit);
+    const QString longText = QString("long ").repeated(50);
+    m_ds->edit();
+    m_ds->fieldByName("Execute").setAsString(longText);
+    m_ds->post();
+    QCOMPARE(shortEdit.text().size(), 100);
+    m_ds->edit();
+    m_ds->fieldByName("Tip").setAsInteger(1);
+    m_ds->post();
+    QCOMPARE(m_ds->fieldByName("Execute").asString(), longText.left(250));
 }
 
 void TestFieldBinder::controlWithoutUserProperty()
