@@ -37,7 +37,7 @@ QByteArray PageFetcher::buildRequest(const QUrl &url, const QByteArray &method, 
     return request + (method == "POST" ? body : QByteArray());
 }
 
-QByteArray PageFetcher::fetch(QUrl url, const QByteArray &body) const
+QByteArray PageFetcher::fetch(QUrl url, const QByteArray &body, HttpTimeouts timeouts)
 {
     // Cookies live for this one fetch (its redirect chain) only.
     QNetworkCookieJar cookies;
@@ -47,7 +47,7 @@ QByteArray PageFetcher::fetch(QUrl url, const QByteArray &body) const
         if (url.scheme() != QLatin1String("http") || url.host().isEmpty())
             throw Failure(QStringLiteral("Unsupported address: ") + url.toString());
         const QByteArray request = buildRequest(url, method, sentBody, HttpExchange::cookieHeader(cookies, url));
-        const HttpResponse response = HttpExchange::run(url.host(), quint16(url.port(80)), request, m_timeouts);
+        const HttpResponse response = HttpExchange::run(url.host(), quint16(url.port(80)), request, timeouts);
         HttpExchange::storeCookies(cookies, response, url);
 
         const QByteArray location = response.header("Location");
@@ -84,7 +84,7 @@ void PageFetcher::fetchPage(const QString &url, const Params &params)
     QByteArray page;
     bool complete = false;
     try {
-        page = fetch(QUrl(url), body);
+        page = fetch(QUrl(url), body, m_timeouts);
         complete = true;
     } catch (const Failure &) {
         // Online features fail silently: the last good page stays.

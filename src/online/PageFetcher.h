@@ -48,7 +48,8 @@ signals:
     void registrationMarkerSeen();
 
 private:
-    QByteArray fetch(QUrl url, const QByteArray &body) const;
+    /// Static: the object may be destroyed while a step waits, so nothing of it is touched after the first.
+    static QByteArray fetch(QUrl url, const QByteArray &body, HttpTimeouts timeouts);
 
     NetState *m_net;
     HttpTimeouts m_timeouts;

@@ -244,6 +244,25 @@ private slots:
         QCOMPARE(f->lastPageText(), QString());
     }
 
+    void fetcherDestroyedDuringTheWait()
+    {
+        // The window closing while a redirect chain is under way: the chain's end touches nothing of it.
+        Server server;
+        QVERIFY(server.listen());
+        server.setHandler([](const Server::Request &r) {
+            if (r.target == "/a")
+                return Server::delayed(Server::reply(302, "Found", {}, {{"Location", "/b"}}), 200);
+            return Server::reply(200, "OK", "b");
+        });
+        m_net.online = true;
+        auto *f = new PageFetcher(&m_net);
+        QTimer::singleShot(50, [f] {
+            delete f;
+        });
+        f->fetchPage(server.url(QStringLiteral("/a")).toString());
+        QCOMPARE(server.requests().size(), 2);
+    }
+
     void nestedFetchesKeepTheirOwnAnswers()
     {
         // The outer fetch waits for a slow page; a timer starts another fetch inside that wait.
