@@ -97,6 +97,12 @@ bool WindowBehaviourWidget::handleMouse(QWidget *surface, QMouseEvent *event)
     const QPoint global = event->globalPosition().toPoint();
     switch (event->type()) {
     case QEvent::MouseButtonPress:
+        // A press passed up from a control reaches every surface above it with the same time stamp; only a
+        // new press may end a drag whose release went astray.
+        if (event->timestamp() != m_pressTime) {
+            m_pressTime = event->timestamp();
+            m_drag = Drag::None;
+        }
         // Only the left button drags: the right one must still bring up the context menu.
         if (event->button() == Qt::LeftButton && m_dragSurfaces.contains(surface) && landsOn(surface, event)
             && !isChecked("N7")) {
@@ -111,7 +117,8 @@ bool WindowBehaviourWidget::handleMouse(QWidget *surface, QMouseEvent *event)
             // The move starts only once the pointer really moves, so clicks and double clicks stay intact.
             QWindow *handle = m_window->windowHandle();
             if (handle && handle->startSystemMove()) {
-                m_drag = Drag::System;
+                // The window manager follows the pointer from here on and takes the release.
+                m_drag = Drag::None;
                 return true;
             }
             m_drag = Drag::Manual;
@@ -123,7 +130,7 @@ bool WindowBehaviourWidget::handleMouse(QWidget *surface, QMouseEvent *event)
         return false;
     case QEvent::MouseButtonRelease:
         if (event->button() == Qt::LeftButton && m_drag != Drag::None) {
-            const bool moved = m_drag == Drag::Manual || m_drag == Drag::System;
+            const bool moved = m_drag == Drag::Manual;
             m_drag = Drag::None;
             return moved;
         }

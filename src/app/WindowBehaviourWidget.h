@@ -58,8 +58,9 @@ private:
     QSet<QObject *> m_dragSurfaces;
     QSet<QObject *> m_hideSurfaces;
 
-    enum class Drag { None, Pressed, System, Manual };
+    enum class Drag { None, Pressed, Manual };
     Drag m_drag = Drag::None;
     QPoint m_pressGlobal;
     QPoint m_windowStart;
+    quint64 m_pressTime = 0;
 };

@@ -219,6 +219,30 @@ private slots:
         }
     }
 
+    void aLostReleaseEndsWithTheNextPress()
+    {
+        // A press on the surface whose release never came (the window was hidden meanwhile) must not turn
+        // a later press and drag on a control into a window move.
+        Fixture f;
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+        const QPoint start = f.window.pos();
+        QMouseEvent press(QEvent::MouseButtonPress, QPoint(490, 200), f.window.mapToGlobal(QPoint(490, 200)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        press.setTimestamp(1000);
+        QApplication::sendEvent(&f.window, &press);
+
+        const QPoint onLabel(5, 5);
+        const QPoint global = f.label->mapToGlobal(onLabel);
+        QMouseEvent second(QEvent::MouseButtonPress, onLabel, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        second.setTimestamp(2000);
+        QApplication::sendEvent(f.label, &second);
+        QMouseEvent move(QEvent::MouseMove, onLabel + QPoint(40, 30), global + QPoint(40, 30), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        move.setTimestamp(2100);
+        QApplication::sendEvent(f.label, &move);
+        QCOMPARE(f.window.pos(), start);
+    }
+
     void doubleClickHides_data()
     {
         QTest::addColumn<QString>("target");
