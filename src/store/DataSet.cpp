@@ -168,8 +168,11 @@ void DataSet::createDataSet()
         for (const QString &f : d.fieldList())
             if (fieldIndex(f) < 0)
                 fail(QStringLiteral("index \"%1\" names the unknown field \"%2\"").arg(d.name, f));
-    if (!m_fileName.isEmpty())
+    if (!m_fileName.isEmpty()) {
         createFile();
+        if (m_saveMode == SaveMode::OnClose)
+            m_db.reset(); // reopened for the write at close
+    }
     emit aboutToReset();
     m_rows.clear();
     m_lastAutoInc = 0;

@@ -38,7 +38,9 @@ class SqliteDb;
  * Events (Qt signals, emitted synchronously on the calling thread; a handler of beforePost may throw to
  * stop the post, which then leaves the record in edit or insert state). Order of firing:
  *
- *   first(), locate() found, moveTo(), next() that moves    -> [pending edit posted/cancelled] afterScroll
+ *   first(), last() (also on an empty table), locate() found,
+ *   moveTo(), next()/prior() that move                      -> [pending edit posted/cancelled] afterScroll
+ *   open() of a table with records                          -> afterScroll
  *   next() on the last record                               -> nothing (eof() becomes true)
  *   locate() not found                                      -> nothing (cursor stays)
  *   insert()                                                -> [pending edit posted/cancelled] afterInsert, afterScroll

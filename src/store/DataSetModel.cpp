@@ -55,6 +55,11 @@ DataSetModel::DataSetModel(DataSet *dataSet, QObject *parent)
         if (enabled)
             followCursor();
     });
+    connect(m_dataSet, &QObject::destroyed, this, [this]() {
+        beginResetModel();
+        m_columns.clear();
+        endResetModel();
+    });
     connect(&m_selection, &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { onSelectionCurrentChanged(current); });
     followCursor();
@@ -72,6 +77,8 @@ void DataSetModel::setColumns(const QStringList &fieldNames)
 void DataSetModel::rebuildColumns()
 {
     m_columns.clear();
+    if (!m_dataSet)
+        return;
     if (m_columnNames.isEmpty()) {
         for (int c = 0; c < m_dataSet->fieldCount(); ++c)
             m_columns << c;
@@ -91,7 +98,7 @@ int DataSetModel::fieldOfColumn(int column) const
 
 int DataSetModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_dataSet->rowCount();
+    return (parent.isValid() || !m_dataSet) ? 0 : m_dataSet->rowCount();
 }
 
 int DataSetModel::columnCount(const QModelIndex &parent) const
@@ -101,14 +108,14 @@ int DataSetModel::columnCount(const QModelIndex &parent) const
 
 QVariant DataSetModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!m_dataSet || !index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
     return m_dataSet->valueAt(index.row(), fieldOfColumn(index.column()));
 }
 
 QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (role != Qt::DisplayRole)
+    if (role != Qt::DisplayRole || !m_dataSet)
         return {};
     if (orientation == Qt::Horizontal)
         return m_dataSet->fieldDef(fieldOfColumn(section)).name;
@@ -123,7 +130,7 @@ int DataSetModel::currentRow() const
 
 void DataSetModel::followCursor()
 {
-    if (m_dataSet->controlsDisabled() || m_syncing || m_changing)
+    if (!m_dataSet || m_dataSet->controlsDisabled() || m_syncing || m_changing)
         return;
     const int row = m_dataSet->currentRow();
     if (row == currentRow() && (row < 0 || m_selection.isRowSelected(row, {})))
@@ -138,7 +145,7 @@ void DataSetModel::followCursor()
 
 void DataSetModel::onSelectionCurrentChanged(const QModelIndex &current)
 {
-    if (m_syncing || m_changing || !current.isValid() || !m_dataSet->isActive() || m_dataSet->controlsDisabled())
+    if (!m_dataSet || m_syncing || m_changing || !current.isValid() || !m_dataSet->isActive() || m_dataSet->controlsDisabled())
         return;
     if (current.row() == m_dataSet->currentRow())
         return;

@@ -3,6 +3,7 @@
 
 #include <QAbstractTableModel>
 #include <QItemSelectionModel>
+#include <QPointer>
 #include <QStringList>
 
 class DataSet;
@@ -33,7 +34,7 @@ public:
 
     /// Shows only these fields, in this order (empty: every field of the table).
     void setColumns(const QStringList &fieldNames);
-    DataSet *dataSet() const { return m_dataSet; }
+    DataSet *dataSet() const { return m_dataSet.data(); }
     QItemSelectionModel *selectionModel() { return &m_selection; }
     /// Data set field index of a model column.
     int fieldOfColumn(int column) const;
@@ -55,7 +56,7 @@ private:
     void onSelectionCurrentChanged(const QModelIndex &current);
     void rebuildColumns();
 
-    DataSet *m_dataSet;
+    QPointer<DataSet> m_dataSet; // may go away before the model: it then shows nothing
     QItemSelectionModel m_selection;
     QStringList m_columnNames;
     QList<int> m_columns;

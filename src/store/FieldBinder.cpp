@@ -53,7 +53,7 @@ void FieldBinder::controlChanged()
 
 void FieldBinder::refresh()
 {
-    if (!m_control || m_dataSet->controlsDisabled() || !m_dataSet->isActive())
+    if (!m_control || !m_dataSet || m_dataSet->controlsDisabled() || !m_dataSet->isActive())
         return;
     m_changed = false;
     const int column = m_dataSet->fieldIndex(m_fieldName);
@@ -139,7 +139,7 @@ bool FieldBinder::differsFromField(int column, const QVariant &wanted) const
 
 void FieldBinder::writeToRecord()
 {
-    if (!m_control || m_dataSet->controlsDisabled())
+    if (!m_control || !m_dataSet || m_dataSet->controlsDisabled())
         return;
     const DataSet::State s = m_dataSet->state();
     if (s != DataSet::State::Edit && s != DataSet::State::Insert)

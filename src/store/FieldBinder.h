@@ -48,7 +48,7 @@ private:
     QVariant controlValueForField(int column) const;
     bool differsFromField(int column, const QVariant &wanted) const;
 
-    DataSet *m_dataSet;
+    QPointer<DataSet> m_dataSet;
     QPointer<QObject> m_control;
     QString m_fieldName;
     QMetaProperty m_property;

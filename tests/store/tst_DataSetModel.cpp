@@ -37,6 +37,7 @@ private slots:
     void viewSelectionMovesCursor();
     void disabledControlsFreezeSelection();
     void columnsAndValues();
+    void dataSetGoneFirst();
 
 private:
     DataSet *m_ds = nullptr;
@@ -171,6 +172,16 @@ void TestDataSetModel::columnsAndValues()
     QCOMPARE(model.index(0, 2).data(), QVariant(QDate(2026, 5, 1)));
     QCOMPARE(model.index(0, 8).data(), QVariant(true));
     QVERIFY(model.index(0, 3).data().isNull());
+}
+
+void TestDataSetModel::dataSetGoneFirst()
+{
+    QCOMPARE(m_model->rowCount(), 4);
+    delete m_ds; // closing at exit: the grid may outlive its table for a moment
+    m_ds = nullptr;
+    QCOMPARE(m_model->rowCount(), 0);
+    QCOMPARE(m_model->columnCount(), 0);
+    QVERIFY(m_model->dataSet() == nullptr);
 }
 
 QTEST_GUILESS_MAIN(TestDataSetModel)
