@@ -90,10 +90,15 @@ void AlarmTimer::scan()
         // due test is made only on rows, without moving the cursor over events that are not due.
         QList<int> due;
         const QDateTime now = m_services.clock->localNow();
-        for (int row = 0; row < m_alarm->recordCount(); ++row) {
-            const PlannerEvent e = AlarmFields::readRow(*m_alarm, row);
-            if (EventRules::isDue(e, now))
-                due << e.id;
+        const int idColumn = m_alarm->fieldIndex(QStringLiteral("id"));
+        const int dataColumn = m_alarm->fieldIndex(QStringLiteral("Data"));
+        const int timeColumn = m_alarm->fieldIndex(QStringLiteral("Time"));
+        PlannerEvent moment;
+        for (int row = 0, rows = m_alarm->recordCount(); row < rows; ++row) {
+            moment.data = m_alarm->valueAt(row, dataColumn).toDate();
+            moment.time = m_alarm->valueAt(row, timeColumn).toTime();
+            if (EventRules::isDue(moment, now))
+                due << int(m_alarm->valueAt(row, idColumn).toLongLong());
         }
         for (int id : std::as_const(due)) {
             // A speech wait serves the event loop; should the user start editing meanwhile, the rest waits.
