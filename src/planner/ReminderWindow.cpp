@@ -65,6 +65,7 @@ ReminderWindow::ReminderWindow(AlarmTimer *scheduler, QWidget *parent)
     toolBar->setObjectName(QStringLiteral("ToolBar1"));
     toolBar->setGeometry(77, 84, 313, 29);
     toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    toolBar->setMovable(false);
 
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("PopupMenu1"));
