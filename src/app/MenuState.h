@@ -14,7 +14,7 @@ struct MenuVisibility
     bool remind = false;       ///< N38 "Напомнить"
     bool ipPhone = false;      ///< IP1 "Позвонить по IP телефону"
     bool noteCommands = false; ///< N34 "Открыть в редакторе", N29 "Вставить дату, время"
-    bool separators = false;   ///< the separators N44 and N6
+    bool separators = false; ///< the separators N44 and N6
 
     bool operator==(const MenuVisibility &) const = default;
 };

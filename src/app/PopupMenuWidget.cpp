@@ -16,12 +16,9 @@ struct LeadItem
 
 // The news lead items in menu order; N45 (a separator) sits after the first one.
 const LeadItem kLeadItems[] = {
-    {"N43", "Не предупреждать о событии", -1},
-    {"N41", "Предупреждать за 1 час", 60},
-    {"N301", "Предупреждать за 30 минут", 30},
-    {"N151", "Предупреждать за 15 минут", 15},
-    {"N51", "Предупреждать за 5 минут", 5},
-    {"N310", "Предупреждать за 3 минуты", 3},
+    {"N43", "Не предупреждать о событии", -1}, {"N41", "Предупреждать за 1 час", 60},
+    {"N301", "Предупреждать за 30 минут", 30}, {"N151", "Предупреждать за 15 минут", 15},
+    {"N51", "Предупреждать за 5 минут", 5},    {"N310", "Предупреждать за 3 минуты", 3},
     {"N42", "Сообщать о выходе новости", 0},
 };
 
@@ -33,7 +30,7 @@ struct LanguageItem
 };
 
 const LanguageItem kLanguages[] = {
-    {"RUS", "Russian", "ru"}, {"ENG", "English", "en"}, {"FRE", "French", "fr"},  {"DEU", "German", "de"},
+    {"RUS", "Russian", "ru"},   {"ENG", "English", "en"},   {"FRE", "French", "fr"},  {"DEU", "German", "de"},
     {"UKR", "Ukrainian", "uk"}, {"BUL", "Bulgarian", "bg"}, {"ITA", "Italian", "it"},
 };
 
@@ -136,7 +133,9 @@ void PopupMenuWidget::build()
         a->setCheckable(true);
         m_languages->addAction(a);
         const QString code = QString::fromLatin1(l.code);
-        connect(a, &QAction::triggered, this, [this, code] { emit languageChosen(code); });
+        connect(a, &QAction::triggered, this, [this, code] {
+            emit languageChosen(code);
+        });
     }
     QMenu *news = addSubmenu(setup, "N40", QStringLiteral("Экономический календарь"));
     m_newsLead = new QActionGroup(this);
@@ -146,7 +145,9 @@ void PopupMenuWidget::build()
         a->setCheckable(true);
         m_newsLead->addAction(a);
         const int minutes = l.minutes;
-        connect(a, &QAction::triggered, this, [this, minutes] { emit newsLeadChosen(minutes); });
+        connect(a, &QAction::triggered, this, [this, minutes] {
+            emit newsLeadChosen(minutes);
+        });
         if (l.minutes == -1)
             addSeparatorItem(news, "N45");
     }
@@ -171,9 +172,15 @@ void PopupMenuWidget::build()
     QAction *cut = addItem(this, "Cut1", QStringLiteral("Вырезать"), QKeySequence(Qt::CTRL | Qt::Key_X));
     QAction *copy = addItem(this, "Copy1", QStringLiteral("Копировать"), QKeySequence(Qt::CTRL | Qt::Key_C));
     QAction *paste = addItem(this, "Paste1", QStringLiteral("Вставить"), QKeySequence(Qt::CTRL | Qt::Key_V));
-    connect(cut, &QAction::triggered, this, [this] { runEditCommand("cut"); });
-    connect(copy, &QAction::triggered, this, [this] { runEditCommand("copy"); });
-    connect(paste, &QAction::triggered, this, [this] { runEditCommand("paste"); });
+    connect(cut, &QAction::triggered, this, [this] {
+        runEditCommand("cut");
+    });
+    connect(copy, &QAction::triggered, this, [this] {
+        runEditCommand("copy");
+    });
+    connect(paste, &QAction::triggered, this, [this] {
+        runEditCommand("paste");
+    });
 
     addSeparatorItem(this);
 
@@ -322,8 +329,9 @@ QString PopupMenuWidget::voiceLangOf(const QString &code)
 void PopupMenuWidget::attachTo(QWidget *window)
 {
     window->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(window, &QWidget::customContextMenuRequested, this,
-            [this, window](const QPoint &pos) { popup(window->mapToGlobal(pos)); });
+    connect(window, &QWidget::customContextMenuRequested, this, [this, window](const QPoint &pos) {
+        popup(window->mapToGlobal(pos));
+    });
     QAction *exit = item(QStringLiteral("N1"));
     exit->setShortcutContext(Qt::WindowShortcut);
     window->addAction(exit);

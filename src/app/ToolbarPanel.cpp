@@ -28,8 +28,8 @@ const ButtonSpec kButtons[] = {
 };
 
 // The order in which HideAllPanels hides: Panel3 (phone book), Panel4 (events), Panel5 (calendar), the notes.
-const View kHideOrder[] = {View::PhoneBook, View::Events, View::Calendar,
-                           View::Note1, View::Note2, View::Note3, View::Note4};
+const View kHideOrder[]
+    = {View::PhoneBook, View::Events, View::Calendar, View::Note1, View::Note2, View::Note3, View::Note4};
 
 } // namespace
 
@@ -54,7 +54,9 @@ ToolbarPanel::ToolbarPanel(QWidget *parent) : QWidget(parent)
     }
     button(View::Clock)->setChecked(true);
     // A click on the button that is already down still shows its view again.
-    connect(m_group, &QButtonGroup::idClicked, this, [this](int id) { showView(static_cast<View>(id)); });
+    connect(m_group, &QButtonGroup::idClicked, this, [this](int id) {
+        showView(static_cast<View>(id));
+    });
 }
 
 QToolButton *ToolbarPanel::button(View view) const

@@ -51,8 +51,7 @@ void TrayIcon::handleActivation(QSystemTrayIcon::ActivationReason reason)
         break;
     case Context:
     case MiddleClick:
-    case Unknown:
-        break;
+    case Unknown: break;
     }
 }
 

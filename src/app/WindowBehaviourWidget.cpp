@@ -143,8 +143,7 @@ bool WindowBehaviourWidget::handleMouse(QWidget *surface, QMouseEvent *event)
             return true;
         }
         return false;
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -152,9 +151,7 @@ bool WindowBehaviourWidget::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_window) {
         switch (event->type()) {
-        case QEvent::Enter:
-            m_window->setWindowOpacity(1.0);
-            break;
+        case QEvent::Enter: m_window->setWindowOpacity(1.0); break;
         case QEvent::Leave:
             // N5 is read at each leave: toggling it changes nothing until the pointer next leaves.
             if (isChecked("N5"))
@@ -168,8 +165,7 @@ bool WindowBehaviourWidget::eventFilter(QObject *watched, QEvent *event)
                         hideToTray();
                 });
             break;
-        default:
-            break;
+        default: break;
         }
     }
     switch (event->type()) {
@@ -180,7 +176,6 @@ bool WindowBehaviourWidget::eventFilter(QObject *watched, QEvent *event)
         if (m_window && (m_dragSurfaces.contains(watched) || m_hideSurfaces.contains(watched)))
             return handleMouse(static_cast<QWidget *>(watched), static_cast<QMouseEvent *>(event));
         return false;
-    default:
-        return false;
+    default: return false;
     }
 }

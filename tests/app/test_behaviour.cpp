@@ -123,6 +123,7 @@ class TestBehaviour : public QObject
 private slots:
     void translucency_data()
     {
+        // clang-format off
         QTest::addColumn<bool>("n5");
         QTest::addColumn<QString>("script");
         // Steps: S start-up, L pointer leaves the window, E pointer enters it, T toggle N5, C the pointer moves
@@ -134,6 +135,7 @@ private slots:
         QTest::newRow("between controls stays opaque") << true << "E:o C:o C:o L:t";
         QTest::newRow("unchecking keeps it translucent until entered") << true << "L:t T:t L:t E:o L:o";
         QTest::newRow("checking changes nothing until the next leave") << false << "L:o T:o E:o L:t";
+        // clang-format on
     }
     void translucency()
     {
@@ -172,6 +174,7 @@ private slots:
 
     void drag_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("target");
         QTest::addColumn<int>("button");
         QTest::addColumn<bool>("fixed");
@@ -185,6 +188,7 @@ private slots:
         QTest::newRow("right button opens the menu instead") << "window" << int(Qt::RightButton) << false << false;
         QTest::newRow("an edit keeps its own presses") << "edit" << int(Qt::LeftButton) << false << false;
         QTest::newRow("a label is not a surface") << "label" << int(Qt::LeftButton) << false << false;
+        // clang-format on
     }
     void drag()
     {
@@ -211,8 +215,8 @@ private slots:
             Fixture f;
             f.option("N7", fixed);
             for (Qt::MouseButton b : {Qt::LeftButton, Qt::RightButton}) {
-                QMouseEvent press(QEvent::MouseButtonPress, QPoint(490, 200), f.window.mapToGlobal(QPoint(490, 200)),
-                                  b, b, Qt::NoModifier);
+                QMouseEvent press(QEvent::MouseButtonPress, QPoint(490, 200), f.window.mapToGlobal(QPoint(490, 200)), b,
+                                  b, Qt::NoModifier);
                 QApplication::sendEvent(&f.window, &press);
             }
             QCOMPARE(f.window.presses, 2);
@@ -245,6 +249,7 @@ private slots:
 
     void doubleClickHides_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("target");
         QTest::addColumn<bool>("hides");
         QTest::newRow("window surface") << "window" << true;
@@ -253,6 +258,7 @@ private slots:
         QTest::newRow("calendar grid") << "grid" << false;
         QTest::newRow("label on the phone-book panel") << "label" << false;
         QTest::newRow("edit on the phone-book panel") << "edit" << false;
+        // clang-format on
     }
     void doubleClickHides()
     {

@@ -37,14 +37,15 @@ private slots:
     void everyItemInOrder()
     {
         PopupMenuWidget menu;
-        const QStringList expected = QStringLiteral(
-            "N1 N19 N17 AdmiralMarkets2 Alpari2 InstaForex3 ForexCent2 MaxiForex2 RoboForex2 ZuluTrade2 "
-            "Forexmmcis1 N18 InstaForex4 MaxiForex1 eleTRADETV2 N11 N20 Veltraneru1 Veltranenet1 veltraneru2 "
-            "N16 AdmiralMarkets1 Alpari1 FBS1 ForexCent1 InstaForex2 MexiForex1 RoboForex1 ZuluTrade1 "
-            "FOREXMMCISgroup1 N35 N15 N30 N31 N32 N21 RUS ENG FRE DEU UKR BUL ITA N40 N43 N45 N41 N301 N151 N51 "
-            "N310 N42 N7 N8 N5 N9 N36 N23 N25 N26 N28 N27 Cut1 Copy1 Paste1 Bold1 Italic1 Underline1 Strikeout1 "
-            "Bullets1 N44 N38 IP1 N34 N29 N6 Forex1 InstaForex1 N14 N10 N13 N2 N3 N37")
-                                       .split(QLatin1Char(' '));
+        const QStringList expected
+            = QStringLiteral(
+                  "N1 N19 N17 AdmiralMarkets2 Alpari2 InstaForex3 ForexCent2 MaxiForex2 RoboForex2 ZuluTrade2 "
+                  "Forexmmcis1 N18 InstaForex4 MaxiForex1 eleTRADETV2 N11 N20 Veltraneru1 Veltranenet1 veltraneru2 "
+                  "N16 AdmiralMarkets1 Alpari1 FBS1 ForexCent1 InstaForex2 MexiForex1 RoboForex1 ZuluTrade1 "
+                  "FOREXMMCISgroup1 N35 N15 N30 N31 N32 N21 RUS ENG FRE DEU UKR BUL ITA N40 N43 N45 N41 N301 N151 N51 "
+                  "N310 N42 N7 N8 N5 N9 N36 N23 N25 N26 N28 N27 Cut1 Copy1 Paste1 Bold1 Italic1 Underline1 Strikeout1 "
+                  "Bullets1 N44 N38 IP1 N34 N29 N6 Forex1 InstaForex1 N14 N10 N13 N2 N3 N37")
+                  .split(QLatin1Char(' '));
         QCOMPARE(menu.itemNames(), expected);
         // Every name reaches its item; a submenu is reached through its menuAction().
         for (const QString &name : expected)
@@ -60,6 +61,7 @@ private slots:
 
     void captionsAndShortcuts_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("keys");
@@ -102,6 +104,7 @@ private slots:
         QTest::newRow("N13") << "N13" << "Форекс прогноз на сегодня" << "";
         QTest::newRow("N2") << "N2" << "Свернуть" << "";
         QTest::newRow("N3") << "N3" << "Развернуть" << "";
+        // clang-format on
     }
     void captionsAndShortcuts()
     {
@@ -116,8 +119,8 @@ private slots:
     void checkableItems()
     {
         PopupMenuWidget menu;
-        for (const char *n : {"N7", "N8", "N5", "N9", "N36", "Bold1", "Italic1", "Underline1", "Strikeout1",
-                              "Bullets1", "RUS", "ITA", "N43", "N42"})
+        for (const char *n : {"N7", "N8", "N5", "N9", "N36", "Bold1", "Italic1", "Underline1", "Strikeout1", "Bullets1",
+                              "RUS", "ITA", "N43", "N42"})
             QVERIFY2(menu.item(QString::fromLatin1(n))->isCheckable(), n);
         for (const char *n : {"N1", "N2", "N3", "N38", "N13", "Cut1"})
             QVERIFY2(!menu.item(QString::fromLatin1(n))->isCheckable(), n);
@@ -132,6 +135,7 @@ private slots:
 
     void viewLayout_data()
     {
+        // clang-format off
         QTest::addColumn<View>("view");
         QTest::addColumn<QString>("layout");
         const QString head = QStringLiteral("N1 N19 N16 | N35 N23 | ");
@@ -144,6 +148,7 @@ private slots:
             head + "Cut1 Copy1 Paste1 | Bold1 Italic1 Underline1 Strikeout1 Bullets1 | N38 N34 N29 | " + tail;
         QTest::newRow("note1") << View::Note1 << note;
         QTest::newRow("note4") << View::Note4 << note;
+        // clang-format on
     }
     void viewLayout()
     {
@@ -210,6 +215,7 @@ private slots:
 
     void languageItems_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("checked");
         QTest::addColumn<QString>("voice");
@@ -222,6 +228,7 @@ private slots:
         QTest::newRow("ITA") << "ITA" << "ITA" << "it";
         QTest::newRow("system code ENU") << "ENU" << "" << "";
         QTest::newRow("lower case is another code") << "rus" << "" << "";
+        // clang-format on
     }
     void languageItems()
     {
@@ -255,6 +262,7 @@ private slots:
 
     void newsLeadItems_data()
     {
+        // clang-format off
         QTest::addColumn<int>("minutes");
         QTest::addColumn<QString>("checked");
         QTest::newRow("-1") << -1 << "N43";
@@ -265,6 +273,7 @@ private slots:
         QTest::newRow("3") << 3 << "N310";
         QTest::newRow("0") << 0 << "N42";
         QTest::newRow("10 from an edited file") << 10 << "";
+        // clang-format on
     }
     void newsLeadItems()
     {

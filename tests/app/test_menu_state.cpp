@@ -11,6 +11,7 @@ class TestMenuState : public QObject
 private slots:
     void table_data()
     {
+        // clang-format off
         QTest::addColumn<View>("view");
         QTest::addColumn<bool>("edit");
         QTest::addColumn<bool>("format");
@@ -27,6 +28,7 @@ private slots:
         QTest::newRow("note2") << View::Note2 << true << true << true << false << true << true;
         QTest::newRow("note3") << View::Note3 << true << true << true << false << true << true;
         QTest::newRow("note4") << View::Note4 << true << true << true << false << true << true;
+        // clang-format on
     }
     void table()
     {

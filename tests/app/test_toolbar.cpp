@@ -14,6 +14,7 @@ class TestToolbar : public QObject
 private slots:
     void buttons_data()
     {
+        // clang-format off
         QTest::addColumn<View>("view");
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("y");
@@ -26,6 +27,7 @@ private slots:
         QTest::newRow("note2") << View::Note2 << "SpeedButton6" << 176 << "Быстрые записи";
         QTest::newRow("note3") << View::Note3 << "SpeedButton7" << 211 << "Быстрые записи";
         QTest::newRow("note4") << View::Note4 << "SpeedButton8" << 246 << "Быстрые записи";
+        // clang-format on
     }
     void buttons()
     {
@@ -73,8 +75,8 @@ private slots:
         QList<QWidget *> pages;
         QList<QLineEdit *> focus;
         ToolbarPanel bar(&window);
-        const QList<View> views = {View::Calendar, View::Events, View::PhoneBook,
-                                   View::Note1,    View::Note2,  View::Note3, View::Note4};
+        const QList<View> views
+            = {View::Calendar, View::Events, View::PhoneBook, View::Note1, View::Note2, View::Note3, View::Note4};
         for (View v : views) {
             auto *page = new QWidget(&window);
             page->setObjectName(MenuState::name(v));
@@ -128,10 +130,10 @@ private slots:
         } recorder;
         QWidget window;
         ToolbarPanel bar(&window);
-        const QList<QPair<View, const char *>> pages = {
-            {View::Note4, "RichEdit4"}, {View::Calendar, "Panel5"}, {View::Note1, "RichEdit1"},
-            {View::PhoneBook, "Panel3"}, {View::Note3, "RichEdit3"}, {View::Events, "Panel4"},
-            {View::Note2, "RichEdit2"}};
+        const QList<QPair<View, const char *>> pages
+            = {{View::Note4, "RichEdit4"},  {View::Calendar, "Panel5"}, {View::Note1, "RichEdit1"},
+               {View::PhoneBook, "Panel3"}, {View::Note3, "RichEdit3"}, {View::Events, "Panel4"},
+               {View::Note2, "RichEdit2"}};
         for (const auto &[view, name] : pages) {
             auto *p = new QWidget(&window);
             p->setObjectName(QString::fromLatin1(name));
@@ -141,8 +143,8 @@ private slots:
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         bar.hideAllPanels();
-        QCOMPARE(recorder.hidden, QStringList({"Panel3", "Panel4", "Panel5", "RichEdit1", "RichEdit2", "RichEdit3",
-                                               "RichEdit4"}));
+        QCOMPARE(recorder.hidden,
+                 QStringList({"Panel3", "Panel4", "Panel5", "RichEdit1", "RichEdit2", "RichEdit3", "RichEdit4"}));
     }
 
     void showViewFromCode()

@@ -53,6 +53,7 @@ private slots:
 
     void clicks_data()
     {
+        // clang-format off
         QTest::addColumn<QString>("script");
         QTest::addColumn<int>("clicks");
         QTest::addColumn<int>("doubles");
@@ -64,6 +65,7 @@ private slots:
         QTest::newRow("click then double click") << "T w T s D w" << 1 << 1;
         QTest::newRow("right press") << "C w" << 0 << 0;
         QTest::newRow("right press after a left one") << "T s C w" << 1 << 0;
+        // clang-format on
     }
     void clicks()
     {
@@ -110,6 +112,7 @@ private slots:
 
     void secondPressWhileTheMenuIsUp_data()
     {
+        // clang-format off
         QTest::addColumn<int>("type");
         QTest::addColumn<bool>("onIcon");
         QTest::addColumn<int>("delay");
@@ -120,7 +123,8 @@ private slots:
         QTest::newRow("quick, seen as a double click") << int(QEvent::MouseButtonDblClick) << true << 0 << 0 << 1;
         QTest::newRow("seen as a press") << int(QEvent::MouseButtonPress) << true << 0 << 0 << 1;
         QTest::newRow("elsewhere on the screen") << int(QEvent::MouseButtonPress) << false << 0 << 1 << 0;
-        QTest::newRow("after the double-click time") << int(QEvent::MouseButtonPress) << true << kInterval * 3 << 1 << 0;
+        QTest::newRow("too late") << int(QEvent::MouseButtonPress) << true << kInterval * 3 << 1 << 0;
+        // clang-format on
     }
     void secondPressWhileTheMenuIsUp()
     {
@@ -184,12 +188,14 @@ private slots:
 
     void balloonIcons_data()
     {
+        // clang-format off
         QTest::addColumn<Notifier::BalloonIcon>("kind");
         QTest::addColumn<int>("icon");
         QTest::newRow("none") << Notifier::BalloonIcon::None << int(QSystemTrayIcon::NoIcon);
         QTest::newRow("information") << Notifier::BalloonIcon::Information << int(QSystemTrayIcon::Information);
         QTest::newRow("warning") << Notifier::BalloonIcon::Warning << int(QSystemTrayIcon::Warning);
         QTest::newRow("error") << Notifier::BalloonIcon::Error << int(QSystemTrayIcon::Critical);
+        // clang-format on
     }
     void balloonIcons()
     {
@@ -206,9 +212,11 @@ private slots:
         tray.setLeftPopup(false);
         tray.setClickInterval(kInterval);
         FakeClock clock(QDateTime(QDate(2026, 3, 5), QTime(14, 28, 30)));
-        const QList<NextNews::Release> rows = {{QDate(2026, 3, 5), QTime(16, 30, 0)},
-                                               {QDate(2026, 3, 5), QTime(15, 0, 0)}};
-        connect(&tray, &TrayIcon::clicked, &tray, [&] { NextNews::announce(rows, clock, tray); });
+        const QList<NextNews::Release> rows
+            = {{QDate(2026, 3, 5), QTime(16, 30, 0)}, {QDate(2026, 3, 5), QTime(15, 0, 0)}};
+        connect(&tray, &TrayIcon::clicked, &tray, [&] {
+            NextNews::announce(rows, clock, tray);
+        });
         emit tray.activated(QSystemTrayIcon::Trigger);
         QTRY_VERIFY(tray.balloonShowing());
         QCOMPARE(tray.lastBalloonTitle(), QStringLiteral("Следующее событие"));

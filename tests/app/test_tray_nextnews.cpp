@@ -22,6 +22,7 @@ class TestNextNews : public QObject
 private slots:
     void walk_data()
     {
+        // clang-format off
         QTest::addColumn<Rows>("rows");
         QTest::addColumn<QString>("now");
         QTest::addColumn<int>("count");
@@ -44,6 +45,7 @@ private slots:
         QTest::newRow("two at the same earliest time count once")
             << Rows{at("16:00:00"), at("16:00:00")} << "14:28:30" << 1 << "16:00:00";
         QTest::newRow("row without a time never counts") << Rows{{kToday, QTime()}} << "14:28:30" << 0 << "23:59:59";
+        // clang-format on
     }
     void walk()
     {
@@ -51,8 +53,8 @@ private slots:
         QFETCH(QString, now);
         QFETCH(int, count);
         QFETCH(QString, next);
-        const NextNews::Result r =
-            NextNews::find(rows, QDateTime(kToday, QTime::fromString(now, QStringLiteral("HH:mm:ss"))));
+        const NextNews::Result r
+            = NextNews::find(rows, QDateTime(kToday, QTime::fromString(now, QStringLiteral("HH:mm:ss"))));
         QCOMPARE(r.count, count);
         QCOMPARE(r.next.toString(QStringLiteral("HH:mm:ss")), next);
     }
