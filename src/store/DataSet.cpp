@@ -26,20 +26,13 @@ const QLatin1String kPrimaryMark("/*primary*/");
 QString declaredType(const FieldDef &f)
 {
     switch (f.type) {
-    case FieldType::String:
-        return QStringLiteral("VARCHAR(%1)").arg(f.size);
-    case FieldType::Integer:
-        return QStringLiteral("INTEGER");
-    case FieldType::AutoInc:
-        return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
-    case FieldType::Boolean:
-        return QStringLiteral("BOOLEAN");
-    case FieldType::Date:
-        return QStringLiteral("DATE");
-    case FieldType::Time:
-        return QStringLiteral("TIME");
-    case FieldType::Memo:
-        return QStringLiteral("TEXT");
+    case FieldType::String: return QStringLiteral("VARCHAR(%1)").arg(f.size);
+    case FieldType::Integer: return QStringLiteral("INTEGER");
+    case FieldType::AutoInc: return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    case FieldType::Boolean: return QStringLiteral("BOOLEAN");
+    case FieldType::Date: return QStringLiteral("DATE");
+    case FieldType::Time: return QStringLiteral("TIME");
+    case FieldType::Memo: return QStringLiteral("TEXT");
     }
     return {};
 }
@@ -258,7 +251,9 @@ void DataSet::open()
         throw;
     }
     emit aboutToReset();
-    std::stable_sort(m_rows.begin(), m_rows.end(), [this](const Record &a, const Record &b) { return lessThan(a, b); });
+    std::stable_sort(m_rows.begin(), m_rows.end(), [this](const Record &a, const Record &b) {
+        return lessThan(a, b);
+    });
     m_cur = m_rows.isEmpty() ? -1 : 0;
     m_bof = true;
     m_eof = m_rows.isEmpty();
@@ -275,8 +270,8 @@ void DataSet::open()
 void DataSet::readStructure()
 {
     {
-        SqliteDb::Statement st(*m_db, QStringLiteral(
-            "SELECT name FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE"));
+        SqliteDb::Statement st(
+            *m_db, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE"));
         st.bind(1, tableName());
         if (!st.step())
             fail(QStringLiteral("is not a table file (it holds no table \"%1\")").arg(tableName()));
@@ -321,9 +316,10 @@ void DataSet::readStructure()
 
     QList<IndexDef> indexes;
     {
-        SqliteDb::Statement st(*m_db, QStringLiteral(
-            "SELECT name, sql FROM sqlite_master WHERE type='index' AND tbl_name=?1 COLLATE NOCASE "
-            "AND sql IS NOT NULL ORDER BY rowid"));
+        SqliteDb::Statement st(
+            *m_db,
+            QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type='index' AND tbl_name=?1 COLLATE NOCASE "
+                           "AND sql IS NOT NULL ORDER BY rowid"));
         st.bind(1, tableName());
         while (st.step()) {
             IndexDef d;
@@ -364,8 +360,8 @@ void DataSet::readStructure()
 
     qint64 seq = 0;
     {
-        SqliteDb::Statement st(*m_db, QStringLiteral(
-            "SELECT name FROM sqlite_master WHERE type='table' AND name='sqlite_sequence'"));
+        SqliteDb::Statement st(
+            *m_db, QStringLiteral("SELECT name FROM sqlite_master WHERE type='table' AND name='sqlite_sequence'"));
         if (st.step()) {
             SqliteDb::Statement q(*m_db, QStringLiteral("SELECT seq FROM sqlite_sequence WHERE name=?1"));
             q.bind(1, tableName());
@@ -391,8 +387,8 @@ void DataSet::loadFromDb()
 {
     m_rows.clear();
     m_lastRowid = 0;
-    SqliteDb::Statement st(*m_db, QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid")
-                                      .arg(columnList(), quoted(tableName())));
+    SqliteDb::Statement st(
+        *m_db, QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid").arg(columnList(), quoted(tableName())));
     while (st.step()) {
         Record r = newRecord();
         r.rowid = st.integer(0);
@@ -411,8 +407,7 @@ QVariant DataSet::fromStorage(int column, const QVariant &raw) const
         return {};
     switch (m_fields[column].type) {
     case FieldType::String:
-    case FieldType::Memo:
-        return raw.toString();
+    case FieldType::Memo: return raw.toString();
     case FieldType::Integer:
     case FieldType::AutoInc: {
         bool ok = false;
@@ -446,17 +441,12 @@ QVariant DataSet::toStorage(int column, const QVariant &v) const
         return {};
     switch (m_fields[column].type) {
     case FieldType::String:
-    case FieldType::Memo:
-        return v.toString();
+    case FieldType::Memo: return v.toString();
     case FieldType::Integer:
-    case FieldType::AutoInc:
-        return QVariant(v.toLongLong());
-    case FieldType::Boolean:
-        return QVariant(qint64(v.toBool() ? 1 : 0));
-    case FieldType::Date:
-        return v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
-    case FieldType::Time:
-        return v.toTime().toString(QStringLiteral("HH:mm:ss"));
+    case FieldType::AutoInc: return QVariant(v.toLongLong());
+    case FieldType::Boolean: return QVariant(qint64(v.toBool() ? 1 : 0));
+    case FieldType::Date: return v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+    case FieldType::Time: return v.toTime().toString(QStringLiteral("HH:mm:ss"));
     }
     return {};
 }
@@ -473,8 +463,7 @@ void DataSet::close()
         // A batch left open at close is not committed behind the caller's back.
         try {
             m_db->exec(QStringLiteral("ROLLBACK"));
-        } catch (const SqliteDb::Error &) {
-        }
+        } catch (const SqliteDb::Error &) {}
         m_batchDepth = 0;
     }
     emit aboutToReset();
@@ -523,11 +512,10 @@ void DataSet::writeAll()
             for (int c = 0; c < m_fields.size(); ++c)
                 marks << QStringLiteral("?%1").arg(c + 2);
             const bool explicitRowid = m_autoIncColumn < 0;
-            SqliteDb::Statement ins(*db, QStringLiteral("INSERT INTO %1 (%2%3) VALUES (%4%5)")
-                                             .arg(quoted(tableName()),
-                                                  explicitRowid ? QStringLiteral("rowid, ") : QString(),
-                                                  columnList(), explicitRowid ? QStringLiteral("?1, ") : QString(),
-                                                  marks.join(QLatin1String(", "))));
+            SqliteDb::Statement ins(
+                *db, QStringLiteral("INSERT INTO %1 (%2%3) VALUES (%4%5)")
+                         .arg(quoted(tableName()), explicitRowid ? QStringLiteral("rowid, ") : QString(), columnList(),
+                              explicitRowid ? QStringLiteral("?1, ") : QString(), marks.join(QLatin1String(", "))));
             for (const Record &r : std::as_const(m_rows)) {
                 if (r.rowid == 0)
                     continue; // a record being inserted is not stored before it is posted
@@ -539,14 +527,14 @@ void DataSet::writeAll()
                 ins.step();
             }
             if (m_autoIncColumn >= 0) {
-                SqliteDb::Statement upd(*db, QStringLiteral(
-                    "UPDATE sqlite_sequence SET seq = max(seq, ?1) WHERE name = ?2"));
+                SqliteDb::Statement upd(
+                    *db, QStringLiteral("UPDATE sqlite_sequence SET seq = max(seq, ?1) WHERE name = ?2"));
                 upd.bind(1, QVariant(m_lastAutoInc));
                 upd.bind(2, tableName());
                 upd.step();
-                SqliteDb::Statement add(*db, QStringLiteral(
-                    "INSERT INTO sqlite_sequence(name, seq) SELECT ?2, ?1 "
-                    "WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = ?2)"));
+                SqliteDb::Statement add(
+                    *db, QStringLiteral("INSERT INTO sqlite_sequence(name, seq) SELECT ?2, ?1 "
+                                        "WHERE NOT EXISTS (SELECT 1 FROM sqlite_sequence WHERE name = ?2)"));
                 add.bind(1, QVariant(m_lastAutoInc));
                 add.bind(2, tableName());
                 add.step();
@@ -555,8 +543,7 @@ void DataSet::writeAll()
         } catch (const SqliteDb::Error &) {
             try {
                 db->exec(QStringLiteral("ROLLBACK"));
-            } catch (const SqliteDb::Error &) {
-            }
+            } catch (const SqliteDb::Error &) {}
             throw;
         }
     } catch (const SqliteDb::Error &e) {
@@ -575,9 +562,9 @@ void DataSet::writeRecord(Record &rec, bool isNew)
                 QStringList marks;
                 for (int c = 0; c < m_fields.size(); ++c)
                     marks << QStringLiteral("?%1").arg(c + 1);
-                SqliteDb::Statement st(*m_db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                                  .arg(quoted(tableName()), columnList(),
-                                                       marks.join(QLatin1String(", "))));
+                SqliteDb::Statement st(*m_db,
+                                       QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                           .arg(quoted(tableName()), columnList(), marks.join(QLatin1String(", "))));
                 for (int c = 0; c < m_fields.size(); ++c)
                     st.bind(c + 1, toStorage(c, rec.values[c]));
                 st.step();
@@ -599,8 +586,7 @@ void DataSet::writeRecord(Record &rec, bool isNew)
             if (own) {
                 try {
                     m_db->exec(QStringLiteral("ROLLBACK"));
-                } catch (const SqliteDb::Error &) {
-                }
+                } catch (const SqliteDb::Error &) {}
             }
             throw;
         }
@@ -625,8 +611,7 @@ void DataSet::deleteFromFile(const Record &rec)
             if (own) {
                 try {
                     m_db->exec(QStringLiteral("ROLLBACK"));
-                } catch (const SqliteDb::Error &) {
-                }
+                } catch (const SqliteDb::Error &) {}
             }
             throw;
         }
@@ -735,8 +720,7 @@ int DataSet::compareValues(int column, const QVariant &a, const QVariant &b, boo
         const qint64 x = a.toLongLong(), y = b.toLongLong();
         return x < y ? -1 : (x > y ? 1 : 0);
     }
-    case FieldType::Boolean:
-        return int(a.toBool()) - int(b.toBool());
+    case FieldType::Boolean: return int(a.toBool()) - int(b.toBool());
     case FieldType::Date: {
         const QDate x = a.toDate(), y = b.toDate();
         return x < y ? -1 : (x > y ? 1 : 0);
@@ -766,9 +750,13 @@ void DataSet::resort(int keepRow)
     const quint64 key = (keepRow >= 0 && keepRow < m_rows.size()) ? m_rows[keepRow].key : 0;
     emit aboutToReset();
     if (m_sortColumns.isEmpty())
-        std::stable_sort(m_rows.begin(), m_rows.end(), [](const Record &a, const Record &b) { return a.rowid < b.rowid; });
+        std::stable_sort(m_rows.begin(), m_rows.end(), [](const Record &a, const Record &b) {
+            return a.rowid < b.rowid;
+        });
     else
-        std::stable_sort(m_rows.begin(), m_rows.end(), [this](const Record &a, const Record &b) { return lessThan(a, b); });
+        std::stable_sort(m_rows.begin(), m_rows.end(), [this](const Record &a, const Record &b) {
+            return lessThan(a, b);
+        });
     if (key)
         m_cur = rowOfKey(key);
     emit resetDone();
@@ -1040,7 +1028,7 @@ QVariant DataSet::convertIn(int column, const QVariant &v) const
     switch (f.type) {
     case FieldType::String:
     case FieldType::Memo: {
-        QString s = v.typeId() == QMetaType::Bool ? (v.toBool() ? QStringLiteral("True") : QStringLiteral("False"))
+        QString s = v.typeId() == QMetaType::Bool    ? (v.toBool() ? QStringLiteral("True") : QStringLiteral("False"))
                     : v.typeId() == QMetaType::QDate ? v.toDate().toString(Qt::ISODate)
                     : v.typeId() == QMetaType::QTime ? v.toTime().toString(QStringLiteral("HH:mm:ss"))
                                                      : v.toString();
@@ -1310,8 +1298,7 @@ void DataSet::commitBatch()
         // The changes did not reach the file: show the table as the file holds it.
         try {
             m_db->exec(QStringLiteral("ROLLBACK"));
-        } catch (const SqliteDb::Error &) {
-        }
+        } catch (const SqliteDb::Error &) {}
         reloadAfterRollback();
         fail(QStringLiteral("cannot be written (%1)").arg(e.message));
     }
@@ -1326,8 +1313,7 @@ void DataSet::rollbackBatch()
         return; // changes of a table written at close live in memory until then
     try {
         m_db->exec(QStringLiteral("ROLLBACK"));
-    } catch (const SqliteDb::Error &) {
-    }
+    } catch (const SqliteDb::Error &) {}
     reloadAfterRollback();
 }
 
@@ -1350,7 +1336,9 @@ void DataSet::reloadAfterRollback()
     }
     // Ids handed out inside the undone batch are still not given again.
     m_lastAutoInc = std::max(m_lastAutoInc, lastAutoInc);
-    std::stable_sort(m_rows.begin(), m_rows.end(), [this](const Record &a, const Record &b) { return lessThan(a, b); });
+    std::stable_sort(m_rows.begin(), m_rows.end(), [this](const Record &a, const Record &b) {
+        return lessThan(a, b);
+    });
     m_cur = m_rows.isEmpty() ? -1 : 0;
     for (int i = 0; i < m_rows.size(); ++i)
         if (m_rows[i].rowid == currentRowid)

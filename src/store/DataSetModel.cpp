@@ -60,8 +60,9 @@ DataSetModel::DataSetModel(DataSet *dataSet, QObject *parent)
         m_columns.clear();
         endResetModel();
     });
-    connect(&m_selection, &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex &current) { onSelectionCurrentChanged(current); });
+    connect(&m_selection, &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex &current) {
+        onSelectionCurrentChanged(current);
+    });
     followCursor();
 }
 
@@ -145,7 +146,8 @@ void DataSetModel::followCursor()
 
 void DataSetModel::onSelectionCurrentChanged(const QModelIndex &current)
 {
-    if (!m_dataSet || m_syncing || m_changing || !current.isValid() || !m_dataSet->isActive() || m_dataSet->controlsDisabled())
+    if (!m_dataSet || m_syncing || m_changing || !current.isValid() || !m_dataSet->isActive()
+        || m_dataSet->controlsDisabled())
         return;
     if (current.row() == m_dataSet->currentRow())
         return;

@@ -31,16 +31,11 @@ QString Field::asString() const
 {
     const QVariant v = value();
     switch (v.typeId()) {
-    case QMetaType::UnknownType:
-        return {};
-    case QMetaType::Bool:
-        return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    case QMetaType::QDate:
-        return v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
-    case QMetaType::QTime:
-        return v.toTime().toString(QStringLiteral("HH:mm:ss"));
-    default:
-        return v.toString();
+    case QMetaType::UnknownType: return {};
+    case QMetaType::Bool: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::QDate: return v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+    case QMetaType::QTime: return v.toTime().toString(QStringLiteral("HH:mm:ss"));
+    default: return v.toString();
     }
 }
 

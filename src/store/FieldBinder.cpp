@@ -24,10 +24,12 @@ FieldBinder::FieldBinder(DataSet *dataSet, QObject *control, const QString &fiel
         }
     }
     if (!m_property.isValid())
-        throw Failure(QStringLiteral("A control without a user property cannot be bound to field \"%1\"")
-                          .arg(fieldName));
+        throw Failure(
+            QStringLiteral("A control without a user property cannot be bound to field \"%1\"").arg(fieldName));
 
-    auto refreshNow = [this]() { refresh(); };
+    auto refreshNow = [this]() {
+        refresh();
+    };
     connect(m_dataSet, &DataSet::afterScroll, this, refreshNow);
     connect(m_dataSet, &DataSet::afterInsert, this, refreshNow);
     connect(m_dataSet, &DataSet::afterCancel, this, refreshNow);
@@ -63,12 +65,8 @@ void FieldBinder::refresh()
     const int target = m_property.metaType().id();
     QVariant shown;
     switch (target) {
-    case QMetaType::Bool:
-        shown = !v.isNull() && v.toBool();
-        break;
-    case QMetaType::QString:
-        shown = v.isNull() ? QString() : Field(m_dataSet, column).asString();
-        break;
+    case QMetaType::Bool: shown = !v.isNull() && v.toBool(); break;
+    case QMetaType::QString: shown = v.isNull() ? QString() : Field(m_dataSet, column).asString(); break;
     case QMetaType::QDateTime: {
         const QDateTime old = m_property.read(m_control).toDateTime();
         if (v.typeId() == QMetaType::QDate)
@@ -85,8 +83,7 @@ void FieldBinder::refresh()
             return;
         shown = v;
         break;
-    default:
-        shown = v;
+    default: shown = v;
     }
     if (m_property.read(m_control) != shown) {
         m_refreshing = true;
@@ -130,10 +127,8 @@ bool FieldBinder::differsFromField(int column, const QVariant &wanted) const
         const QTime t = wanted.toTime();
         return !t.isValid() || QTime(t.hour(), t.minute(), t.second()) != current.toTime();
     }
-    case FieldType::Boolean:
-        return wanted.toBool() != current.toBool();
-    default:
-        return wanted != current;
+    case FieldType::Boolean: return wanted.toBool() != current.toBool();
+    default: return wanted != current;
     }
 }
 

@@ -67,9 +67,7 @@ void SqliteDb::Statement::bind(int index, const QVariant &value)
         case QMetaType::Int:
         case QMetaType::UInt:
         case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-            rc = sqlite3_bind_int64(m_stmt, index, value.toLongLong());
-            break;
+        case QMetaType::ULongLong: rc = sqlite3_bind_int64(m_stmt, index, value.toLongLong()); break;
         default: {
             const QByteArray utf8 = value.toString().toUtf8();
             rc = sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
@@ -125,13 +123,9 @@ QString SqliteDb::Statement::text(int column) const
 QVariant SqliteDb::Statement::value(int column) const
 {
     switch (columnType(column)) {
-    case SQLITE_NULL:
-        return {};
-    case SQLITE_INTEGER:
-        return QVariant(qint64(integer(column)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(m_stmt, column));
-    default:
-        return QVariant(text(column));
+    case SQLITE_NULL: return {};
+    case SQLITE_INTEGER: return QVariant(qint64(integer(column)));
+    case SQLITE_FLOAT: return QVariant(sqlite3_column_double(m_stmt, column));
+    default: return QVariant(text(column));
     }
 }

@@ -27,8 +27,8 @@ struct FieldDef
 
 enum class IndexOption {
     Primary = 0x1,
-    Descending = 0x2,       ///< every field of the index runs from the largest value down
-    CaseInsensitive = 0x4   ///< strings compare without regard to letter case
+    Descending = 0x2,     ///< every field of the index runs from the largest value down
+    CaseInsensitive = 0x4 ///< strings compare without regard to letter case
 };
 Q_DECLARE_FLAGS(IndexOptions, IndexOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(IndexOptions)

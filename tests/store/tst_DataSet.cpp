@@ -1,8 +1,8 @@
 // Cursor, states, event order and browsing order of the data set (in memory and write-through).
+#include "TempAppDir.h"
 #include "platform/Failure.h"
 #include "store/DataSet.h"
 #include "store/TableSchemas.h"
-#include "TempAppDir.h"
 
 #include <QtTest>
 
@@ -14,14 +14,30 @@ class EventLog : public QObject
 public:
     explicit EventLog(DataSet &ds)
     {
-        connect(&ds, &DataSet::afterInsert, this, [this] { m_events << "AfterInsert"; });
-        connect(&ds, &DataSet::afterEdit, this, [this] { m_events << "AfterEdit"; });
-        connect(&ds, &DataSet::updateRecord, this, [this] { m_events << "UpdateRecord"; });
-        connect(&ds, &DataSet::beforePost, this, [this] { m_events << "BeforePost"; });
-        connect(&ds, &DataSet::afterPost, this, [this] { m_events << "AfterPost"; });
-        connect(&ds, &DataSet::afterCancel, this, [this] { m_events << "AfterCancel"; });
-        connect(&ds, &DataSet::afterDelete, this, [this] { m_events << "AfterDelete"; });
-        connect(&ds, &DataSet::afterScroll, this, [this] { m_events << "AfterScroll"; });
+        connect(&ds, &DataSet::afterInsert, this, [this] {
+            m_events << "AfterInsert";
+        });
+        connect(&ds, &DataSet::afterEdit, this, [this] {
+            m_events << "AfterEdit";
+        });
+        connect(&ds, &DataSet::updateRecord, this, [this] {
+            m_events << "UpdateRecord";
+        });
+        connect(&ds, &DataSet::beforePost, this, [this] {
+            m_events << "BeforePost";
+        });
+        connect(&ds, &DataSet::afterPost, this, [this] {
+            m_events << "AfterPost";
+        });
+        connect(&ds, &DataSet::afterCancel, this, [this] {
+            m_events << "AfterCancel";
+        });
+        connect(&ds, &DataSet::afterDelete, this, [this] {
+            m_events << "AfterDelete";
+        });
+        connect(&ds, &DataSet::afterScroll, this, [this] {
+            m_events << "AfterScroll";
+        });
     }
     QStringList take() { return std::exchange(m_events, {}); }
 
@@ -80,19 +96,18 @@ void TestDataSet::eventOrder_data()
     QTest::newRow("locate missing") << "locate99" << QStringList{} << "Browse";
     QTest::newRow("insert") << "insert" << QStringList{"AfterInsert", "AfterScroll"} << "Insert";
     QTest::newRow("insert post") << "insert,set,post"
-                                 << QStringList{"AfterInsert", "AfterScroll", "UpdateRecord", "BeforePost",
-                                                "AfterPost"}
+                                 << QStringList{"AfterInsert", "AfterScroll", "UpdateRecord", "BeforePost", "AfterPost"}
                                  << "Browse";
     QTest::newRow("insert cancel") << "insert,cancel"
                                    << QStringList{"AfterInsert", "AfterScroll", "AfterCancel", "AfterScroll"}
                                    << "Browse";
-    QTest::newRow("edit post") << "edit,set,post"
-                               << QStringList{"AfterEdit", "UpdateRecord", "BeforePost", "AfterPost"} << "Browse";
+    QTest::newRow("edit post") << "edit,set,post" << QStringList{"AfterEdit", "UpdateRecord", "BeforePost", "AfterPost"}
+                               << "Browse";
     QTest::newRow("edit cancel") << "edit,cancel" << QStringList{"AfterEdit", "AfterCancel"} << "Browse";
     QTest::newRow("edit twice") << "edit,edit" << QStringList{"AfterEdit"} << "Edit";
     QTest::newRow("delete") << "delete" << QStringList{"AfterDelete", "AfterScroll"} << "Browse";
-    QTest::newRow("delete while editing") << "edit,set,delete" << QStringList{"AfterEdit", "AfterDelete", "AfterScroll"}
-                                          << "Browse";
+    QTest::newRow("delete while editing")
+        << "edit,set,delete" << QStringList{"AfterEdit", "AfterDelete", "AfterScroll"} << "Browse";
     QTest::newRow("delete while inserting cancels")
         << "insert,delete" << QStringList{"AfterInsert", "AfterScroll", "AfterCancel", "AfterScroll"} << "Browse";
     QTest::newRow("navigation posts a modified edit")
@@ -119,17 +134,28 @@ void TestDataSet::eventOrder()
     ds.first();
     EventLog log(ds);
     for (const QString &op : operation.split(',')) {
-        if (op == "first") ds.first();
-        else if (op == "last") ds.last();
-        else if (op == "next") ds.next();
-        else if (op.startsWith("locate")) ds.locate(op.mid(6).toLongLong());
-        else if (op == "insert") ds.insert();
-        else if (op == "edit") ds.edit();
-        else if (op == "set") ds.fieldByName("Execute").setAsString("changed");
-        else if (op == "post") ds.post();
-        else if (op == "cancel") ds.cancel();
-        else if (op == "delete") ds.deleteRecord();
-        else QFAIL(qPrintable("unknown operation " + op));
+        if (op == "first")
+            ds.first();
+        else if (op == "last")
+            ds.last();
+        else if (op == "next")
+            ds.next();
+        else if (op.startsWith("locate"))
+            ds.locate(op.mid(6).toLongLong());
+        else if (op == "insert")
+            ds.insert();
+        else if (op == "edit")
+            ds.edit();
+        else if (op == "set")
+            ds.fieldByName("Execute").setAsString("changed");
+        else if (op == "post")
+            ds.post();
+        else if (op == "cancel")
+            ds.cancel();
+        else if (op == "delete")
+            ds.deleteRecord();
+        else
+            QFAIL(qPrintable("unknown operation " + op));
         if (op == "last")
             log.take();
     }
@@ -144,8 +170,8 @@ void TestDataSet::postKeepsRecordCurrentInIndexOrder()
     ds.createDataSet();
     ds.setIndexName("datatime");
     fillAlarm(ds, {"2026-01-03 10:00:00", "2026-01-01 10:00:00", "2026-01-02 09:00:00", "2026-01-02 08:00:00"});
-    QCOMPARE(executeColumn(ds), (QStringList{"2026-01-01 10:00:00", "2026-01-02 08:00:00", "2026-01-02 09:00:00",
-                                             "2026-01-03 10:00:00"}));
+    QCOMPARE(executeColumn(ds),
+             (QStringList{"2026-01-01 10:00:00", "2026-01-02 08:00:00", "2026-01-02 09:00:00", "2026-01-03 10:00:00"}));
 
     // Move the first event past every other: it takes the last place and stays current.
     ds.first();
@@ -215,7 +241,9 @@ void TestDataSet::writesOutsideEditFail()
     QCOMPARE(ds.fieldByName("Execute").asString(), QString("2026-01-01 10:00:00"));
 
     // A failing BeforePost leaves the record in edit state with its changes.
-    connect(&ds, &DataSet::beforePost, this, [] { throw Failure("refused"); });
+    connect(&ds, &DataSet::beforePost, this, [] {
+        throw Failure("refused");
+    });
     ds.edit();
     ds.fieldByName("Execute").setAsString("x");
     QVERIFY_THROWS_EXCEPTION(Failure, ds.post());

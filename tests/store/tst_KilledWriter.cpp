@@ -1,7 +1,7 @@
 // A writer killed in the middle of a run of posts leaves a valid table file holding every completed change.
+#include "TempAppDir.h"
 #include "store/DataSet.h"
 #include "store/TableSchemas.h"
-#include "TempAppDir.h"
 
 #include <QProcess>
 #include <QtTest>

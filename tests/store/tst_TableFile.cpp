@@ -1,9 +1,9 @@
 // Table files: the SQLite layout, reading the structure back, bad files, the counter, batches, econom at close.
+#include "TempAppDir.h"
 #include "platform/Failure.h"
 #include "store/DataSet.h"
 #include "store/StoreBatch.h"
 #include "store/TableSchemas.h"
-#include "TempAppDir.h"
 
 #include <QtTest>
 #include <sqlite3.h>
@@ -95,8 +95,8 @@ void TestTableFile::createdFileLayout()
              (QStringList{"Fio|VARCHAR(50)", "Work|VARCHAR(50)", "PhoneWork|VARCHAR(30)", "Phone|VARCHAR(30)",
                           "Mobile|VARCHAR(30)", "Email|VARCHAR(50)", "Info|TEXT"}));
     QCOMPARE(query(dir.path("econom.cds"), "SELECT name, type FROM pragma_table_info('econom')"),
-             (QStringList{"title|VARCHAR(50)", "country|VARCHAR(3)", "date|DATE", "time|TIME",
-                          "forecast|VARCHAR(10)", "previous|VARCHAR(10)", "impact|VARCHAR(12)"}));
+             (QStringList{"title|VARCHAR(50)", "country|VARCHAR(3)", "date|DATE", "time|TIME", "forecast|VARCHAR(10)",
+                          "previous|VARCHAR(10)", "impact|VARCHAR(12)"}));
 
     // Indexes are SQLite indexes with their names; options as DESC / COLLATE NOCASE.
     QCOMPARE(query(dir.path("alarm.cds"), "SELECT name, desc, coll FROM pragma_index_xinfo('datatime') WHERE key"),
@@ -124,9 +124,9 @@ void TestTableFile::storedValues()
     ds.fieldByName("Repeat").setAsBoolean(false);
     ds.fieldByName("Day2").setAsBoolean(true);
     ds.post();
-    QCOMPARE(query(dir.path("alarm.cds"),
-                   "SELECT id, Tip, Data, Time, Execute, RepeatHour, Repeat, Day1, Day2 FROM alarm"),
-             QStringList{"1|2|2012-09-12|23:30:05|Выключить компьютер 12.09.2012 в 23:30|NULL|0|NULL|1"});
+    QCOMPARE(
+        query(dir.path("alarm.cds"), "SELECT id, Tip, Data, Time, Execute, RepeatHour, Repeat, Day1, Day2 FROM alarm"),
+        QStringList{"1|2|2012-09-12|23:30:05|Выключить компьютер 12.09.2012 в 23:30|NULL|0|NULL|1"});
 }
 
 void TestTableFile::structureReadBack_data()
@@ -136,9 +136,15 @@ void TestTableFile::structureReadBack_data()
     QTest::addColumn<QString>("fields");
     QTest::addColumn<int>("options");
 
-    QTest::newRow("alarm") << "alarm" << "datatime" << "Data; Time" << 0;
-    QTest::newRow("phone") << "phone" << "Fio" << "Fio" << int(IndexOption::Primary | IndexOption::CaseInsensitive);
-    QTest::newRow("econom") << "econom" << "DataTime" << "date; time"
+    QTest::newRow("alarm") << "alarm"
+                           << "datatime"
+                           << "Data; Time" << 0;
+    QTest::newRow("phone") << "phone"
+                           << "Fio"
+                           << "Fio" << int(IndexOption::Primary | IndexOption::CaseInsensitive);
+    QTest::newRow("econom") << "econom"
+                            << "DataTime"
+                            << "date; time"
                             << int(IndexOption::Primary | IndexOption::Descending | IndexOption::CaseInsensitive);
 }
 
@@ -153,9 +159,12 @@ void TestTableFile::structureReadBack()
     QList<FieldDef> defined;
     {
         DataSet ds;
-        if (table == "alarm") TableSchemas::defineAlarm(ds);
-        if (table == "phone") TableSchemas::definePhone(ds);
-        if (table == "econom") TableSchemas::defineEconom(ds);
+        if (table == "alarm")
+            TableSchemas::defineAlarm(ds);
+        if (table == "phone")
+            TableSchemas::definePhone(ds);
+        if (table == "econom")
+            TableSchemas::defineEconom(ds);
         defined = ds.fieldDefs();
         ds.setFileName(dir.path(table + ".cds"));
         ds.createDataSet();
