@@ -108,8 +108,8 @@ QDate parseDateOnly(const QString &text, const QString &format, int currentYear)
 
 bool parseTime(const QString &text, const QString &format)
 {
-    const QString candidates[] = {lenientFormat(format, nullptr, false), QStringLiteral("H:m:s"),
-                                  QStringLiteral("H:m"), QStringLiteral("h:m:s AP"), QStringLiteral("h:m AP")};
+    const QString candidates[] = {lenientFormat(format, nullptr, false), QStringLiteral("H:m:s"), QStringLiteral("H:m"),
+                                  QStringLiteral("h:m:s AP"), QStringLiteral("h:m AP")};
     for (const QString &f : candidates) {
         if (!f.isEmpty() && QTime::fromString(text, f).isValid())
             return true;
@@ -249,8 +249,7 @@ QDate IniFile::readDate(const QString &section, const QString &key, const QDate 
     return date.isValid() ? date : defaultValue;
 }
 
-QDate IniFile::parseDate(const QString &text, const QString &dateFormat, const QString &timeFormat,
-                         int currentYear)
+QDate IniFile::parseDate(const QString &text, const QString &dateFormat, const QString &timeFormat, int currentYear)
 {
     const QString t = text.trimmed();
     if (t.isEmpty())
@@ -375,8 +374,7 @@ void IniFile::writeBool(const QString &section, const QString &key, bool value)
 
 void IniFile::writeDate(const QString &section, const QString &key, const QDate &value)
 {
-    writeString(section, key,
-                m_clock ? m_clock->formatShortDate(value) : value.toString(QStringLiteral("yyyy-MM-dd")));
+    writeString(section, key, m_clock ? m_clock->formatShortDate(value) : value.toString(QStringLiteral("yyyy-MM-dd")));
 }
 
 void IniFile::commit(const QStringList &lines, const QString &eol) const

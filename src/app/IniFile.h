@@ -65,8 +65,7 @@ public:
     static QString decodeValue(const QString &stored);
     /// Parses a date (optionally followed by a time) in the given short date and long time formats; a
     /// two-digit year lands in the fifty years either side of currentYear. Invalid QDate when it fails.
-    static QDate parseDate(const QString &text, const QString &dateFormat, const QString &timeFormat,
-                           int currentYear);
+    static QDate parseDate(const QString &text, const QString &dateFormat, const QString &timeFormat, int currentYear);
 
 private:
     QStringList readLines(QString *eol) const;

@@ -25,8 +25,7 @@ void LanguageFiles::loadLanguage(const QString &appDir, const QString &code, Lan
     CaptionBinder::apply(form1, root);
 }
 
-void LanguageFiles::saveLanguage(const QString &appDir, const QString &code, LanguageTexts &form1,
-                                 const QObject *root)
+void LanguageFiles::saveLanguage(const QString &appDir, const QString &code, LanguageTexts &form1, const QObject *root)
 {
     CaptionBinder::collect(form1, root);
     IniFile file(path(appDir, code));
@@ -39,8 +38,7 @@ void LanguageFiles::loadAbout(const QString &appDir, const QString &code, Langua
     CaptionBinder::apply(about, window);
 }
 
-void LanguageFiles::saveAbout(const QString &appDir, const QString &code, LanguageTexts &about,
-                              const QObject *window)
+void LanguageFiles::saveAbout(const QString &appDir, const QString &code, LanguageTexts &about, const QObject *window)
 {
     CaptionBinder::collect(about, window);
     IniFile file(path(appDir, code));

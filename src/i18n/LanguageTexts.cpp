@@ -161,40 +161,30 @@ const QList<Key> &aboutKeys()
     return keys;
 }
 
-QStringList latin(std::initializer_list<const char *> names)
+// Key lists written as one text, blank-separated.
+QStringList words(const char *text)
 {
-    QStringList out;
-    for (const char *n : names)
-        out << QString::fromLatin1(n);
-    return out;
+    return QString::fromLatin1(text).split(QLatin1Char(' '), Qt::SkipEmptyParts);
 }
 
 const QStringList &form1WritingOrder()
 {
-    static const QStringList order = latin({
-        "Wellington", "Sydney", "Tokyo", "Singapore", "HongKong", "Shanghai", "Frankfurkt", "Moscow", "London",
-        "Zurich", "Paris", "Riyadh", "NewYork", "Chicago", "LosAngeles", "Johannesburg",
-        "tud", "morning", "Goodday", "evening", "night", "sob1", "sob2",
-        "Poff1", "Poff2", "Poff3", "Poff4", "Poff5", "RunAp1", "RunAp2",
-        "DBCheckBox8", "Label12", "Label13", "Label14", "Label15", "Label5", "Label6", "Label7", "Label8", "Label11",
-        "mN1", "mN15", "mN19", "mN17", "mN18", "mN20", "mN16", "mN7", "mN9", "mN8", "mN5", "mForex1", "mN11",
-        "mN13", "mN2", "mN3", "mN21", "mN23", "mN29", "mN34", "mN35", "mN36", "mN38",
-        "mCut1", "mCopy1", "mPaste1", "mIP1",
-        "mN25", "mN26", "mN28", "mN27",
-        "Day1", "Day2", "Day3", "Day4", "Day5", "Day6", "Day7",
-        "Combobox2Items0", "Combobox2Items1", "Combobox2Items2", "Combobox2Items3",
-        "Combobox4Items0", "Combobox4Items1", "Combobox4Items2", "Combobox4Items3",
-    });
+    static const QStringList order
+        = words("Wellington Sydney Tokyo Singapore HongKong Shanghai Frankfurkt Moscow London Zurich Paris "
+                "Riyadh NewYork Chicago LosAngeles Johannesburg tud morning Goodday evening night sob1 sob2 "
+                "Poff1 Poff2 Poff3 Poff4 Poff5 RunAp1 RunAp2 DBCheckBox8 Label12 Label13 Label14 Label15 Label5 "
+                "Label6 Label7 Label8 Label11 mN1 mN15 mN19 mN17 mN18 mN20 mN16 mN7 mN9 mN8 mN5 mForex1 mN11 "
+                "mN13 mN2 mN3 mN21 mN23 mN29 mN34 mN35 mN36 mN38 mCut1 mCopy1 mPaste1 mIP1 mN25 mN26 mN28 mN27 "
+                "Day1 Day2 Day3 Day4 Day5 Day6 Day7 Combobox2Items0 Combobox2Items1 Combobox2Items2 "
+                "Combobox2Items3 Combobox4Items0 Combobox4Items1 Combobox4Items2 Combobox4Items3");
     return order;
 }
 
 const QStringList &aboutWritingOrder()
 {
-    static const QStringList order = latin({
-        "VersionCaption", "LabeledEdit2", "GroupBox1", "Button1Caption", "Button2Caption", "OKButton",
-        "SendMSG1", "SendMSG2", "SendMSG3", "SendMSG4", "SendMSG5", "SendMSG6", "SendMSG7", "SendMSG8",
-        "SendMSG9", "SendMSG10", "SendMSG11", "Caption",
-    });
+    static const QStringList order
+        = words("VersionCaption LabeledEdit2 GroupBox1 Button1Caption Button2Caption OKButton SendMSG1 SendMSG2 "
+                "SendMSG3 SendMSG4 SendMSG5 SendMSG6 SendMSG7 SendMSG8 SendMSG9 SendMSG10 SendMSG11 Caption");
     return order;
 }
 

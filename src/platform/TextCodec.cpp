@@ -13,7 +13,8 @@ QByteArray convert(const char *to, const char *from, const QByteArray &input, co
                    int inputUnit)
 {
     iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
+    // iconv_open reports failure as (iconv_t)-1.
+    if (cd == reinterpret_cast<iconv_t>(-1)) // NOLINT(performance-no-int-to-ptr)
         return {};
     QByteArray out;
     out.reserve(input.size() * 2 + 16);
@@ -62,7 +63,18 @@ QString TextCodec::fromWindows1251(const QByteArray &bytes)
 
 QByteArray TextCodec::toWindows1251(const QString &text)
 {
-    const QByteArray utf16(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    // A character outside the basic plane is two UTF-16 units but one character: one '?' for it.
+    QString bmp;
+    bmp.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            bmp += QLatin1Char('?');
+            ++i;
+        } else {
+            bmp += text.at(i);
+        }
+    }
+    const QByteArray utf16(reinterpret_cast<const char *>(bmp.utf16()), bmp.size() * 2);
     return convert("CP1251", "UTF-16LE", utf16, QByteArray("?"), 2);
 }
 

@@ -19,7 +19,7 @@ const QString kForm = QStringLiteral("Form");
 
 ino_t inode(const QString &path)
 {
-    struct stat st {};
+    struct stat st = {};
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
@@ -68,22 +68,33 @@ void TestIniFile::readString_data()
 
     const QString def = QStringLiteral("<default>");
     QTest::newRow("no file") << QByteArray() << "DirBackup" << def;
-    QTest::newRow("plain") << QByteArray("[Form]\nDirBackup=/home/u/backup\n") << "DirBackup" << "/home/u/backup";
-    QTest::newRow("key case") << QByteArray("[Form]\ndirbackup=x\n") << "DirBackup" << "x";
-    QTest::newRow("section case") << QByteArray("[FORM]\nDirBackup=x\n") << "DirBackup" << "x";
-    QTest::newRow("blanks trimmed") << QByteArray("[Form]\n  DirBackup =   a b  \t\n") << "DirBackup" << "a b";
-    QTest::newRow("empty is empty") << QByteArray("[Form]\nDirBackup=\n") << "DirBackup" << "";
+    QTest::newRow("plain") << QByteArray("[Form]\nDirBackup=/home/u/backup\n") << "DirBackup"
+                           << "/home/u/backup";
+    QTest::newRow("key case") << QByteArray("[Form]\ndirbackup=x\n") << "DirBackup"
+                              << "x";
+    QTest::newRow("section case") << QByteArray("[FORM]\nDirBackup=x\n") << "DirBackup"
+                                  << "x";
+    QTest::newRow("blanks trimmed") << QByteArray("[Form]\n  DirBackup =   a b  \t\n") << "DirBackup"
+                                    << "a b";
+    QTest::newRow("empty is empty") << QByteArray("[Form]\nDirBackup=\n") << "DirBackup"
+                                    << "";
     QTest::newRow("other section") << QByteArray("[Other]\nDirBackup=x\n[Form]\nLeft=1\n") << "DirBackup" << def;
     QTest::newRow("before any section") << QByteArray("DirBackup=x\n[Form]\n") << "DirBackup" << def;
     QTest::newRow("comment") << QByteArray("[Form]\n;DirBackup=x\n") << "DirBackup" << def;
-    QTest::newRow("crlf") << QByteArray("[Form]\r\nDirBackup=x\r\nLeft=1\r\n") << "DirBackup" << "x";
-    QTest::newRow("no final newline") << QByteArray("[Form]\nDirBackup=x") << "DirBackup" << "x";
-    QTest::newRow("equals in value") << QByteArray("[Form]\nDirBackup=a=b\n") << "DirBackup" << "a=b";
-    QTest::newRow("utf-8") << QByteArray("[Form]\nDirBackup=/home/u/Архив\n") << "DirBackup" << "/home/u/Архив";
-    QTest::newRow("utf-8 bom") << QByteArray("\xEF\xBB\xBF[Form]\nDirBackup=x\n") << "DirBackup" << "x";
+    QTest::newRow("crlf") << QByteArray("[Form]\r\nDirBackup=x\r\nLeft=1\r\n") << "DirBackup"
+                          << "x";
+    QTest::newRow("no final newline") << QByteArray("[Form]\nDirBackup=x") << "DirBackup"
+                                      << "x";
+    QTest::newRow("equals in value") << QByteArray("[Form]\nDirBackup=a=b\n") << "DirBackup"
+                                     << "a=b";
+    QTest::newRow("utf-8") << QByteArray("[Form]\nDirBackup=/home/u/Архив\n") << "DirBackup"
+                           << "/home/u/Архив";
+    QTest::newRow("utf-8 bom") << QByteArray("\xEF\xBB\xBF[Form]\nDirBackup=x\n") << "DirBackup"
+                               << "x";
     QTest::newRow("windows-1251") << QByteArray("[Form]\nDirBackup=C:\\\xC0\xF0\xF5\xE8\xE2\n") << "DirBackup"
                                   << "C:\\Архив";
-    QTest::newRow("hand-quoted") << QByteArray("[Form]\nDirBackup=\"x y\"\n") << "DirBackup" << "x y";
+    QTest::newRow("hand-quoted") << QByteArray("[Form]\nDirBackup=\"x y\"\n") << "DirBackup"
+                                 << "x y";
     QTest::newRow("quotes not ours") << QByteArray("[Form]\nDirBackup=\"C:\\dir\"\n") << "DirBackup"
                                      << "\"C:\\dir\"";
 }
@@ -338,10 +349,10 @@ void TestIniFile::failedWriteLeavesOldFileWhole()
     QVERIFY(dir.write(QStringLiteral("veltrane.ini"), before));
 
     // Let no file grow past 100 bytes: the new content cannot be written in full, as on a full disk.
-    struct rlimit saved {};
+    rlimit saved = {};
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
+    rlimit small = saved;
     small.rlim_cur = 100;
     QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
     bool raised = false;
@@ -412,7 +423,8 @@ void TestIniFile::dateRoundTrip()
     QFETCH(QDate, date);
     FakeClock clock;
     const QLocale l(locale);
-    clock.setFormats(l.dateFormat(QLocale::ShortFormat), l.timeFormat(QLocale::LongFormat).remove(QLatin1Char('t')).trimmed());
+    clock.setFormats(l.dateFormat(QLocale::ShortFormat),
+                     l.timeFormat(QLocale::LongFormat).remove(QLatin1Char('t')).trimmed());
     TempAppDir dir;
     IniFile file(dir.path(QStringLiteral("veltrane.ini")), &clock);
     file.writeDate(kForm, QStringLiteral("dayTudey"), date);

@@ -14,22 +14,22 @@ namespace {
 
 QVariant field(const Settings &s, const QString &name)
 {
-    if (name == QLatin1String("Left")) return s.left;
-    if (name == QLatin1String("Top")) return s.top;
-    if (name == QLatin1String("N7")) return s.n7;
-    if (name == QLatin1String("N36")) return s.n36;
-    if (name == QLatin1String("N5")) return s.n5;
-    if (name == QLatin1String("N8")) return s.n8;
-    if (name == QLatin1String("N9")) return s.n9;
-    if (name == QLatin1String("language")) return s.language;
-    if (name == QLatin1String("dayTudey")) return s.lastGreetingDate;
-    if (name == QLatin1String("DirBackup")) return s.backupDir;
-    if (name == QLatin1String("EcomomMesaage")) return s.newsLeadMinutes;
-    return {};
+    const QVariantMap byKey{{"Left", s.left},
+                            {"Top", s.top},
+                            {"N7", s.n7},
+                            {"N36", s.n36},
+                            {"N5", s.n5},
+                            {"N8", s.n8},
+                            {"N9", s.n9},
+                            {"language", s.language},
+                            {"dayTudey", s.lastGreetingDate},
+                            {"DirBackup", s.backupDir},
+                            {"EcomomMesaage", s.newsLeadMinutes}};
+    return byKey.value(name);
 }
 
-const QStringList kWriteOrder = {"Left", "Top", "N5", "N7", "N8", "N9", "N36", "language", "dayTudey", "DirBackup",
-                                 "EcomomMesaage"};
+const QStringList kWriteOrder
+    = {"Left", "Top", "N5", "N7", "N8", "N9", "N36", "language", "dayTudey", "DirBackup", "EcomomMesaage"};
 
 } // namespace
 
@@ -38,6 +38,7 @@ class TestSettings : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { qputenv("LC_ALL", "ru_RU.UTF-8"); } // the default language follows the locale
     void noFileGivesDefaults();
     void readsEachKey_data();
     void readsEachKey();
@@ -91,14 +92,13 @@ void TestSettings::readsEachKey_data()
     QTest::newRow("date") << QByteArray("dayTudey=15.03.2013") << "dayTudey" << QVariant(QDate(2013, 3, 15));
     QTest::newRow("date with time") << QByteArray("dayTudey=15.03.2013 8:00:00") << "dayTudey"
                                     << QVariant(QDate(2013, 3, 15));
-    QTest::newRow("date of another format") << QByteArray("dayTudey=3/15/2013") << "dayTudey"
-                                            << QVariant(QDate(2012, 1, 1));
+    QTest::newRow("date of another format")
+        << QByteArray("dayTudey=3/15/2013") << "dayTudey" << QVariant(QDate(2012, 1, 1));
     QTest::newRow("date garbage") << QByteArray("dayTudey=never") << "dayTudey" << QVariant(QDate(2012, 1, 1));
-    QTest::newRow("backup folder trimmed") << QByteArray("DirBackup=  /srv/Архив  ") << "DirBackup"
-                                           << QVariant(QStringLiteral("/srv/Архив"));
-    QTest::newRow("backup folder from Windows")
-        << TextCodec::toWindows1251(QStringLiteral("DirBackup=D:\\Архив")) << "DirBackup"
-        << QVariant(QStringLiteral("D:\\Архив"));
+    QTest::newRow("backup folder trimmed")
+        << QByteArray("DirBackup=  /srv/Архив  ") << "DirBackup" << QVariant(QStringLiteral("/srv/Архив"));
+    QTest::newRow("backup folder from Windows") << TextCodec::toWindows1251(QStringLiteral("DirBackup=D:\\Архив"))
+                                                << "DirBackup" << QVariant(QStringLiteral("D:\\Архив"));
 }
 
 void TestSettings::readsEachKey()
@@ -174,9 +174,8 @@ void TestSettings::saveLeavesForeignKeysAndSections()
     s.write(file);
     const QByteArray after = dir.read(QStringLiteral("veltrane.ini"));
     QVERIFY2(after.endsWith("\n\n" + services), after.constData());
-    QCOMPARE(file.keys(QStringLiteral("Form")),
-             (QStringList{"Top", "MyOwnKey", "Left", "N5", "N7", "N8", "N9", "N36", "language", "dayTudey",
-                          "DirBackup", "EcomomMesaage"}));
+    QCOMPARE(file.keys(QStringLiteral("Form")), (QStringList{"Top", "MyOwnKey", "Left", "N5", "N7", "N8", "N9", "N36",
+                                                             "language", "dayTudey", "DirBackup", "EcomomMesaage"}));
     QCOMPARE(file.readInteger(QStringLiteral("Form"), QStringLiteral("Top"), 0), 5);
 }
 
@@ -199,8 +198,10 @@ void TestSettings::roundTripUnderLocales_data()
 {
     QTest::addColumn<QString>("dateFormat");
     QTest::addColumn<QString>("timeFormat");
-    QTest::newRow("ru_RU") << "dd.MM.yyyy" << "H:mm:ss";
-    QTest::newRow("en_US") << "M/d/yy" << "h:mm:ss AP";
+    QTest::newRow("ru_RU") << "dd.MM.yyyy"
+                           << "H:mm:ss";
+    QTest::newRow("en_US") << "M/d/yy"
+                           << "h:mm:ss AP";
 }
 
 void TestSettings::roundTripUnderLocales()

@@ -37,7 +37,7 @@ void TestAboutWindow::loadAndSaveLang()
 {
     TempAppDir dir;
     QVERIFY(dir.write(QStringLiteral("ENG.ini"), "[AboutBox]\nVersionCaption=Version\nGroupBox1=Message\n"
-                                                  "SendMSG8=Error!\nCaption=About\n"));
+                                                 "SendMSG8=Error!\nCaption=About\n"));
     AboutWindow w;
     w.loadLang(dir.appDir(), QStringLiteral("ENG"), QStringLiteral("2.1.0.2"));
     QCOMPARE(w.windowTitle(), QStringLiteral("About"));
@@ -49,7 +49,8 @@ void TestAboutWindow::loadAndSaveLang()
     w.saveLang(dir.appDir(), QStringLiteral("ENG"));
     const IniFile file(dir.path(QStringLiteral("ENG.ini")));
     QCOMPARE(file.readString(QStringLiteral("AboutBox"), QStringLiteral("Button1Caption"), {}), QStringLiteral("Send"));
-    QCOMPARE(file.readString(QStringLiteral("AboutBox"), QStringLiteral("VersionCaption"), {}), QStringLiteral("Version"));
+    QCOMPARE(file.readString(QStringLiteral("AboutBox"), QStringLiteral("VersionCaption"), {}),
+             QStringLiteral("Version"));
     QCOMPARE(file.keys(QStringLiteral("AboutBox")).size(), 18);
 }
 

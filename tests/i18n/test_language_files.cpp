@@ -92,8 +92,7 @@ void TestLanguageFiles::tablesAreComplete()
     QCOMPARE(form1.keys().size(), 86);
     QCOMPARE(form1.text(QStringLiteral("sob2")).back(), QLatin1Char('c')); // Latin, as the files have it
     QCOMPARE(form1.text(QStringLiteral("tud")), QStringLiteral("Сегодня "));
-    QCOMPARE(LanguageTexts(LanguageTexts::Section::AboutBox).text(QStringLiteral("Caption")).front(),
-             QLatin1Char('O'));
+    QCOMPARE(LanguageTexts(LanguageTexts::Section::AboutBox).text(QStringLiteral("Caption")).front(), QLatin1Char('O'));
 }
 
 void TestLanguageFiles::missingFileIsCreatedEmpty()
@@ -134,8 +133,8 @@ void TestLanguageFiles::fileWithOneKey()
 void TestLanguageFiles::windows1251File()
 {
     TempAppDir dir;
-    QVERIFY(dir.write(QStringLiteral("UKR.ini"),
-                      TextCodec::toWindows1251(QStringLiteral("[Form1]\r\nmN1=Вихід\r\nKyiv=Київ\r\nMoscow=Москва\r\n"))));
+    QVERIFY(dir.write(QStringLiteral("UKR.ini"), TextCodec::toWindows1251(QStringLiteral(
+                                                     "[Form1]\r\nmN1=Вихід\r\nKyiv=Київ\r\nMoscow=Москва\r\n"))));
     LanguageTexts texts(LanguageTexts::Section::Form1);
     LanguageFiles::loadLanguage(dir.appDir(), QStringLiteral("UKR"), texts, nullptr);
     QCOMPARE(texts.text(QStringLiteral("mN1")), QStringLiteral("Вихід"));

@@ -61,7 +61,9 @@ struct Fixture
                           + QStringLiteral(" started ") + QString::number(shell.started.size());
             LanguageFiles::saveLanguage(dir.appDir(), code, form1Texts, &form1);
         };
-        p.quit = [this] { events << QStringLiteral("quit started ") + shell.started.join(QLatin1Char(',')); };
+        p.quit = [this] {
+            events << QStringLiteral("quit started ") + shell.started.join(QLatin1Char(','));
+        };
         return p;
     }
 };
