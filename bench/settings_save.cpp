@@ -56,17 +56,28 @@ int main(int argc, char **argv)
         LanguageFiles::saveLanguage(appDir, QStringLiteral("RUS"), texts, nullptr);
     };
     out << "SaveSettings into empty files (11 + 89 keys): " << medianMs(runs, removeFiles, saveSettings) << " ms\n";
-    out << "SaveSettings with nothing changed: " << medianMs(runs, [] {}, saveSettings) << " ms\n";
+    out << "SaveSettings with nothing changed: "
+        << medianMs(
+               runs, [] {}, saveSettings)
+        << " ms\n";
 
     LanguageTexts changed(LanguageTexts::Section::Form1);
     int n = 0;
-    auto changeOne = [&] { changed.setText(QStringLiteral("Label12"), QStringLiteral("caption %1").arg(++n)); };
-    auto saveLanguage = [&] { LanguageFiles::saveLanguage(appDir, QStringLiteral("RUS"), changed, nullptr); };
+    auto changeOne = [&] {
+        changed.setText(QStringLiteral("Label12"), QStringLiteral("caption %1").arg(++n));
+    };
+    auto saveLanguage = [&] {
+        LanguageFiles::saveLanguage(appDir, QStringLiteral("RUS"), changed, nullptr);
+    };
     out << "Language half with one caption changed: " << medianMs(runs, changeOne, saveLanguage) << " ms\n";
 
     LanguageTexts loaded(LanguageTexts::Section::Form1);
     out << "LoadLanguage of a full file: "
-        << medianMs(runs, [] {}, [&] { LanguageFiles::loadLanguage(appDir, QStringLiteral("RUS"), loaded, nullptr); })
+        << medianMs(
+               runs, [] {},
+               [&] {
+                   LanguageFiles::loadLanguage(appDir, QStringLiteral("RUS"), loaded, nullptr);
+               })
         << " ms\n";
     return 0;
 }
