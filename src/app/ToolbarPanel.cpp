@@ -8,23 +8,23 @@ namespace {
 
 struct ButtonSpec
 {
-    View view;
     const char *name;
-    int y;
     const char *hint;
     const char *icon;
+    View view;
+    int y;
 };
 
 // Top to bottom. The calendar hint really has two blanks.
 const ButtonSpec kButtons[] = {
-    {View::Clock, "SpeedButton1", 1, "Время работы бирж", ":/toolbar-clock.svg"},
-    {View::Calendar, "SpeedButton10", 36, "Экономический  календарь", ":/toolbar-calendar.svg"},
-    {View::Events, "SpeedButton3", 71, "Планирование событий", ":/toolbar-planner.svg"},
-    {View::PhoneBook, "SpeedButton2", 106, "Телефонная книга", ":/toolbar-phonebook.svg"},
-    {View::Note1, "SpeedButton5", 141, "Быстрые записи", ":/toolbar-note-black.svg"},
-    {View::Note2, "SpeedButton6", 176, "Быстрые записи", ":/toolbar-note-yellow.svg"},
-    {View::Note3, "SpeedButton7", 211, "Быстрые записи", ":/toolbar-note-blue.svg"},
-    {View::Note4, "SpeedButton8", 246, "Быстрые записи", ":/toolbar-note-red.svg"},
+    {"SpeedButton1", "Время работы бирж", ":/toolbar-clock.svg", View::Clock, 1},
+    {"SpeedButton10", "Экономический  календарь", ":/toolbar-calendar.svg", View::Calendar, 36},
+    {"SpeedButton3", "Планирование событий", ":/toolbar-planner.svg", View::Events, 71},
+    {"SpeedButton2", "Телефонная книга", ":/toolbar-phonebook.svg", View::PhoneBook, 106},
+    {"SpeedButton5", "Быстрые записи", ":/toolbar-note-black.svg", View::Note1, 141},
+    {"SpeedButton6", "Быстрые записи", ":/toolbar-note-yellow.svg", View::Note2, 176},
+    {"SpeedButton7", "Быстрые записи", ":/toolbar-note-blue.svg", View::Note3, 211},
+    {"SpeedButton8", "Быстрые записи", ":/toolbar-note-red.svg", View::Note4, 246},
 };
 
 // The order in which HideAllPanels hides: Panel3 (phone book), Panel4 (events), Panel5 (calendar), the notes.
