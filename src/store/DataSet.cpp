@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 
 namespace {
@@ -133,7 +135,7 @@ void DataSet::fail(const QString &what) const
 {
     if (m_fileName.isEmpty())
         throw Failure(what);
-    throw Failure(QStringLiteral("Table file \"%1\": %2").arg(QDir::toNativeSeparators(m_fileName), what));
+    throw Failure(QStringLiteral("Table file \"%1\" %2").arg(QDir::toNativeSeparators(m_fileName), what));
 }
 
 void DataSet::openDb(bool create)
@@ -150,7 +152,7 @@ void DataSet::createDataSet()
     if (isActive())
         close();
     if (m_fieldDefs.isEmpty())
-        fail(QStringLiteral("no fields are defined"));
+        fail(QStringLiteral("has no fields defined"));
     m_fields = m_fieldDefs;
     m_indexes = m_indexDefs;
     m_autoIncColumn = -1;
@@ -160,7 +162,7 @@ void DataSet::createDataSet()
     for (const IndexDef &d : std::as_const(m_indexes))
         for (const QString &f : d.fieldList())
             if (fieldIndex(f) < 0)
-                fail(QStringLiteral("index \"%1\" names the unknown field \"%2\"").arg(d.name, f));
+                fail(QStringLiteral("has an index \"%1\" naming the unknown field \"%2\"").arg(d.name, f));
     if (!m_fileName.isEmpty()) {
         createFile();
         if (m_saveMode == SaveMode::OnClose)
@@ -242,7 +244,10 @@ void DataSet::open()
         m_fields.clear();
         m_indexes.clear();
         m_rows.clear();
-        fail(QStringLiteral("is not a table file (%1)").arg(e.message));
+        const int primary = e.code & 0xff;
+        if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
+            fail(QStringLiteral("is not a table file (%1)").arg(e.message));
+        fail(QStringLiteral("cannot be read (%1)").arg(e.message));
     } catch (...) {
         m_db.reset();
         m_fields.clear();

@@ -19,7 +19,8 @@ FieldBinder::FieldBinder(DataSet *dataSet, QObject *control, const QString &fiel
         if (!notify.isValid() && meta->indexOfSignal("textChanged()") >= 0)
             notify = meta->method(meta->indexOfSignal("textChanged()"));
         if (notify.isValid()) {
-            const QMetaMethod slot = metaObject()->method(metaObject()->indexOfSlot("controlChanged()"));
+            const QMetaObject &self = FieldBinder::staticMetaObject;
+            const QMetaMethod slot = self.method(self.indexOfSlot("controlChanged()"));
             m_hasNotify = bool(connect(control, notify, this, slot));
         }
     }
@@ -94,7 +95,7 @@ void FieldBinder::refresh()
 
 QVariant FieldBinder::controlValueForField(int column) const
 {
-    const QVariant v = m_property.read(m_control);
+    QVariant v = m_property.read(m_control);
     const FieldType type = m_dataSet->fieldDef(column).type;
     if (v.typeId() == QMetaType::QDateTime) {
         if (type == FieldType::Date)

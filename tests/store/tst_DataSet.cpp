@@ -80,6 +80,7 @@ private slots:
     void writesOutsideEditFail();
     void scanWithDeleteAndEdit();
     void locateById();
+    void changingTheOrderKeepsCurrent();
     void persistenceRoundTrip();
 };
 
@@ -306,6 +307,30 @@ void TestDataSet::locateById()
     QCOMPARE(ds.currentRow(), 2);
     QVERIFY(ds.locate(2));
     QCOMPARE(ds.currentRow(), 0);
+}
+
+void TestDataSet::changingTheOrderKeepsCurrent()
+{
+    DataSet ds;
+    TableSchemas::defineAlarm(ds);
+    ds.addIndexDef("byText", "Execute", IndexOption::Descending | IndexOption::CaseInsensitive);
+    ds.createDataSet();
+    fillAlarm(ds, {"2026-01-03 10:00:00", "2026-01-01 10:00:00", "2026-01-02 10:00:00"});
+    // Without an index the records keep the order they were added in.
+    QCOMPARE(executeColumn(ds), (QStringList{"2026-01-03 10:00:00", "2026-01-01 10:00:00", "2026-01-02 10:00:00"}));
+    QVERIFY(ds.locate(3));
+    ds.setIndexName("datatime");
+    QCOMPARE(ds.currentRow(), 1);
+    QCOMPARE(ds.fieldByName("id").asInteger(), 3);
+    ds.setIndexName("byText");
+    QCOMPARE(executeColumn(ds), (QStringList{"2026-01-03 10:00:00", "2026-01-02 10:00:00", "2026-01-01 10:00:00"}));
+    QCOMPARE(ds.fieldByName("id").asInteger(), 3);
+    QVERIFY_THROWS_EXCEPTION(Failure, ds.setIndexName("missing"));
+    QCOMPARE(ds.indexName(), QString("byText")); // a refused index leaves the order as it was
+    QVERIFY_THROWS_EXCEPTION(Failure, ds.setIndexFieldNames("Data; Nothing"));
+    ds.setIndexFieldNames("Execute");
+    QCOMPARE(ds.indexName(), QString());
+    QCOMPARE(executeColumn(ds).first(), QString("2026-01-01 10:00:00"));
 }
 
 void TestDataSet::persistenceRoundTrip()
