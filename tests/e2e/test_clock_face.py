@@ -19,24 +19,28 @@ def _ms_of_day(moment):
 class ClockFaceTest(e2e.VeltraneTestCase):
     """One screenshot per moment; every wrong pixel of a case is listed at once."""
 
-    # (label, zone, start of the faked clock, clock speed)
+    # (label, zone, start of the faked clock, clock speed, N9 "only active markets")
     # 14:28:30.000 is the tie case: 868.5 minutes rounds to 868 (ties to even), so the marker stands at 289,
     # not 290; the clock runs at a hundredth of real speed so the face is painted well inside that half second.
     # 23:39: both "23" and "24" yellow. New York in March (standard time, offset -5): Wellington wraps to a single
-    # interval [16, 24) and Tokyo is split into [19, 24) and [0, 3).
+    # interval [16, 24) and Tokyo is split into [19, 24) and [0, 3). With N9 off no bar is grey.
     CASES = [
-        ('Moscow 14:28:30, tie rounds to even', 'Europe/Moscow', datetime.datetime(2026, 3, 5, 14, 28, 30), 0.01),
-        ('Moscow 23:39, "23" and "24" yellow', 'Europe/Moscow', datetime.datetime(2026, 3, 5, 23, 39, 0), 1),
-        ('New York 09:29, offset -5', 'America/New_York', datetime.datetime(2026, 3, 5, 9, 29, 0), 1),
+        ('Moscow 14:28:30, tie rounds to even', 'Europe/Moscow', datetime.datetime(2026, 3, 5, 14, 28, 30), 0.01,
+         True),
+        ('Moscow 23:39, "23" and "24" yellow', 'Europe/Moscow', datetime.datetime(2026, 3, 5, 23, 39, 0), 1, True),
+        ('New York 09:29, offset -5', 'America/New_York', datetime.datetime(2026, 3, 5, 9, 29, 0), 1, True),
+        ('Moscow 09:29, N9 off', 'Europe/Moscow', datetime.datetime(2026, 3, 5, 9, 29, 0), 1, False),
     ]
 
     def test_face_matches_the_clock(self):
-        for label, zone, start, speed in self.CASES:
+        for label, zone, start, speed, active_only in self.CASES:
             with self.subTest(label):
-                self.check_face(zone, start, speed)
+                self.check_face(zone, start, speed, active_only)
 
-    def check_face(self, zone, start, speed):
+    def check_face(self, zone, start, speed, active_only):
         folder = self.program_folder()
+        if not active_only:
+            folder.write('veltrane.ini', '[Form]\nN9=0\n\n' + e2e.services_ini())
         desk = self.desktop(root_colour='#ff00ff')
         ex.pointer_to(desk, 5, 5)  # off the window: no hover, no tooltip in the picture
         started = time.monotonic()
@@ -98,7 +102,7 @@ class ClockFaceTest(e2e.VeltraneTestCase):
 
         # Session bars: the middle of every run of one expected colour on each row (grey when closed).
         offset = ex.utc_offset_hours(zone, start)
-        rows = ex.row_pixels(offset, now_minute, active_only=True)
+        rows = ex.row_pixels(offset, now_minute, active_only=active_only)
         for row, line in rows.items():
             y = ex.bar_sample_y(row)
             x = 2

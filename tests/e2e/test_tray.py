@@ -27,6 +27,10 @@ class TrayTest(e2e.VeltraneTestCase):
                 if w not in exclude and w != self.win and g.width > 64 and g.height > 64
                 and ex.is_override_redirect(self.desk, w)}
 
+    def balloons(self):
+        """Visible balloon windows of the program (drawn by the program itself: there is no notification daemon)."""
+        return {w for w in ex.program_windows(self.desk) if 'TOOLTIP' in self.desk.window_types(w)}
+
     def wait_menu(self, before, timeout=15):
         """The popup menu that opened after `before` was taken: a new override-redirect window, taller than the
         next-news balloon a single click also brings up."""
@@ -47,6 +51,8 @@ class TrayTest(e2e.VeltraneTestCase):
             self.assertLessEqual(menu_geo.x, icon_geo.x + icon_geo.width)
             self.assertLessEqual(menu_geo.y, icon_geo.y + icon_geo.height)
             self.assertGreater(menu_geo.x + menu_geo.width, icon_geo.x - 300)
+            # No second click followed: once the double-click time is over, the next-news balloon comes too.
+            e2e.wait_until(lambda: self.balloons() - before, 10, what='the next-news balloon')
             self.desk.key('Escape')
             e2e.wait_until(lambda: menu not in ex.program_windows(self.desk), 10, what='the menu to close')
 
@@ -56,13 +62,15 @@ class TrayTest(e2e.VeltraneTestCase):
             e2e.wait_until(lambda: not self.desk.is_viewable(self.win), 10, what='the window to hide')
             self.assertIn(icon, ex.tray_icons(self.desk), 'the icon stays in the tray')
 
-        with self.subTest('a double click on the icon shows the window again'):
+        with self.subTest('a double click on the icon shows the window again, without a balloon'):
+            balloons_before = self.balloons()
             ex.double_click(self.desk, *ex.centre(icon_geo))
             e2e.wait_until(lambda: self.desk.is_viewable(self.win), 10, what='the window to come back')
             self.assertEqual(self.desk.geometry(self.win), geo, 'back at its place')
             # The menu the first press opened does not stay up after the double click.
             time.sleep(1)
             self.assertEqual([g for g in self.popups().values() if g.height > 120], [])
+            self.assertEqual(self.balloons() - balloons_before, set(), 'a double click is not also a single click')
 
         self.assertEqual(self.prog.message_boxes(), [])
         self.assertEqual(self.prog.terminate(timeout=60), 0)
