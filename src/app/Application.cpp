@@ -8,7 +8,6 @@
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Veltrane"));
-    setApplicationDisplayName(QStringLiteral("Veltrane"));
     setQuitOnLastWindowClosed(false);
 }
 

@@ -25,6 +25,12 @@
 #include "notes/PhoneBookPanel.h"
 #include "online/HttpGetClient.h"
 #include "online/WebPageWindow.h"
+#include "planner/AlarmTimer.h"
+#include "planner/PlannerPanel.h"
+#include "planner/PlannerTexts.h"
+#include "planner/PowerCountdown.h"
+#include "planner/PowerOffWindow.h"
+#include "planner/ReminderWindow.h"
 #include "platform/DesktopShell.h"
 #include "platform/Failure.h"
 #include "platform/LinuxNetState.h"
@@ -76,6 +82,8 @@ struct MainWindow::Parts
     std::unique_ptr<Voice> voice;
     std::unique_ptr<Greeting> greeting;
     std::unique_ptr<ClockTicker> ticker;
+    std::unique_ptr<AlarmTimer> scheduler;
+    PowerCountdown countdown{&power};
 };
 
 MainWindow::MainWindow(QWidget *parent) : QWidget(parent), m_parts(std::make_unique<Parts>())
@@ -87,6 +95,8 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent), m_parts(std::make_uni
     m_services.net = &m_parts->net;
     m_services.shell = &m_parts->shell;
     m_services.power = &m_parts->power;
+    createMenuAndTray();
+    createVoiceAndScheduler();
     createSurface();
     createShell();
     addStartupSteps();
@@ -162,10 +172,9 @@ void MainWindow::createSurface()
     m_label3->setStyleSheet(QStringLiteral("color: yellow; background: navy;"));
 
     m_phonePanel = new PhoneBookPanel(this);
-    m_eventPanel = new QWidget(this);
-    m_eventPanel->setObjectName(QStringLiteral("Panel4"));
+    m_eventPanel = new PlannerPanel(&m_parts->alarm, m_parts->scheduler.get(), m_services, this);
     m_calendarPanel = new CalendarPanel(this);
-    for (QWidget *panel : {static_cast<QWidget *>(m_phonePanel), m_eventPanel, static_cast<QWidget *>(m_calendarPanel)})
+    for (QWidget *panel : panels())
         panel->hide();
 
     // Note colours: black, the tooltip's pale yellow, sky blue, red.
@@ -189,17 +198,48 @@ void MainWindow::createSurface()
     }
 }
 
-void MainWindow::createShell()
+QList<QWidget *> MainWindow::panels() const
+{
+    return {m_phonePanel, m_eventPanel, m_calendarPanel};
+}
+
+void MainWindow::createMenuAndTray()
 {
     m_menu = new PopupMenuWidget(this);
     m_menu->attachTo(this);
+    m_tray = new TrayIcon(m_menu, this);
+    m_services.notifier = m_tray;
+}
+
+void MainWindow::createVoiceAndScheduler()
+{
+    // The program folder is known from the start; the speech address and language follow the settings.
+    const QString appDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    auto texts = [this](const QString &key) { return m_parts->form1.text(key); };
+    m_parts->voice = std::make_unique<Voice>(&m_parts->net, &m_parts->http, &m_parts->player, appDir,
+                                             m_parts->addresses.speech(QStringLiteral("/")));
+    m_services.speech = m_parts->voice.get();
+    m_parts->greeting = std::make_unique<Greeting>(&m_parts->clock, m_parts->voice.get(), texts);
+
+    m_parts->scheduler = std::make_unique<AlarmTimer>(&m_parts->alarm, m_services, appDir, QString());
+    m_parts->scheduler->setTexts(PlannerTexts(texts));
+    m_parts->countdown.setTexts(PlannerTexts(texts));
+    m_parts->scheduler->setCountdown(&m_parts->countdown);
+    connect(m_parts->scheduler.get(), &AlarmTimer::speechFailed, this, &MainWindow::reportFailure);
+    // After a power-off request the program ends the normal way, saving the notes and the settings.
+    connect(&m_parts->countdown, &PowerCountdown::programEndRequested, qApp, &QCoreApplication::quit);
+}
+
+void MainWindow::createShell()
+{
     for (auto *note : m_notes)
         PopupMenuWidget::shareWith(note);
 
     m_toolbar = new ToolbarPanel(this);
     m_toolbar->setGeometry(478, 0, 32, 290);
     m_toolbar->setViewTarget(View::Calendar, m_calendarPanel, m_calendarPanel->grid());
-    m_toolbar->setViewTarget(View::Events, m_eventPanel, m_eventPanel);
+    m_toolbar->setViewTarget(View::Events, m_eventPanel, m_eventPanel->grid());
+    m_eventPanel->setShowPanel([this] { m_toolbar->showView(View::Events); });
     m_toolbar->setViewTarget(View::PhoneBook, m_phonePanel, m_phonePanel->grid());
     const View noteViews[] = {View::Note1, View::Note2, View::Note3, View::Note4};
     for (int i = 0; i < 4; ++i)
@@ -207,16 +247,16 @@ void MainWindow::createShell()
     connect(m_toolbar, &ToolbarPanel::viewChanged, m_menu, &PopupMenuWidget::setCurrentView);
 
     m_behaviour = new WindowBehaviourWidget(this, m_menu, this);
-    for (QWidget *surface : {static_cast<QWidget *>(m_clockView), static_cast<QWidget *>(this),
-                             static_cast<QWidget *>(m_phonePanel), m_eventPanel,
-                             static_cast<QWidget *>(m_calendarPanel), static_cast<QWidget *>(m_calendarPanel->grid())})
-        m_behaviour->addDragSurface(surface);
-    for (QWidget *surface : {static_cast<QWidget *>(m_clockView), static_cast<QWidget *>(this),
-                             static_cast<QWidget *>(m_phonePanel), m_eventPanel})
+    // The calendar panel drags but does not hide on a double click; the planner's repeat group drags too.
+    const QList<QWidget *> hideSurfaces = {m_clockView, this, m_phonePanel, m_eventPanel};
+    for (QWidget *surface : hideSurfaces)
         m_behaviour->addHideSurface(surface);
+    const QList<QWidget *> dragSurfaces = hideSurfaces + QList<QWidget *>{m_calendarPanel, m_calendarPanel->grid()};
+    for (QWidget *surface : dragSurfaces)
+        m_behaviour->addDragSurface(surface);
+    if (auto *group = m_eventPanel->findChild<QWidget *>(QStringLiteral("GroupBox1")))
+        m_behaviour->addDragSurface(group);
 
-    m_tray = new TrayIcon(m_menu, this);
-    m_services.notifier = m_tray;
     connect(m_tray, &TrayIcon::clicked, this, &MainWindow::showNextNews);
     connect(m_tray, &TrayIcon::doubleClicked, m_behaviour, &WindowBehaviourWidget::showFromTray);
 
@@ -237,6 +277,7 @@ void MainWindow::createShell()
         parts.form1Root = this;
         parts.about = about ? &about->texts() : nullptr;
         parts.aboutWindow = about;
+        parts.languageLoaded = [this](const QString &) { m_eventPanel->retranslate(); };
         parts.saveSettings = [this](const QString &c) { saveSettings(c); };
         parts.quit = [] { QCoreApplication::quit(); };
         LanguageSwitch(parts).switchTo(code);
@@ -271,7 +312,9 @@ void MainWindow::addStartupSteps()
         m_parts->ticker = std::make_unique<ClockTicker>(m_parts->clock, m_values);
         m_parts->ticker->setReportFailure([this](const QString &text) { reportFailure(text); });
         m_parts->ticker->setSaveSettings([this] { saveSettings(m_values.langCode); });
+        m_parts->ticker->setSayGreeting([this] { m_parts->greeting->sayGreeting(); });
         connect(m_parts->ticker.get(), &ClockTicker::labelsChanged, this, &MainWindow::showClockLabels);
+        connect(m_parts->ticker.get(), &ClockTicker::alarmStartDue, m_parts->scheduler.get(), &AlarmTimer::start);
     });
     s.add(QStringLiteral("version"), [this] {
         m_label3->hide();
@@ -282,7 +325,7 @@ void MainWindow::addStartupSteps()
     });
     s.add(QStringLiteral("size"), [this] {
         setFixedSize(510, 290);
-        for (QWidget *panel : {static_cast<QWidget *>(m_phonePanel), m_eventPanel, static_cast<QWidget *>(m_calendarPanel)})
+        for (QWidget *panel : panels())
             panel->setGeometry(0, 0, ProgramValues::contentWidth + 1, height());
         for (auto *note : m_notes) {
             note->clear();
@@ -299,6 +342,7 @@ void MainWindow::addStartupSteps()
     s.add(QStringLiteral("settings"), [this] { readSettings(); });
     s.add(QStringLiteral("language"), [this] {
         LanguageFiles::loadLanguage(m_values.appDir, m_values.langCode, m_parts->form1, this);
+        m_eventPanel->retranslate();
         QStringList names;
         for (const char *key : {"Wellington", "Sydney", "Tokyo", "Singapore", "HongKong", "Shanghai", "Frankfurkt",
                                 "Moscow", "London", "Zurich", "Paris", "Riyadh", "NewYork", "Chicago", "LosAngeles",
@@ -313,7 +357,7 @@ void MainWindow::addStartupSteps()
     s.add(QStringLiteral("tables"), [this] { openTables(); });
     s.add(QStringLiteral("round corners"), [this] {
         setMask(WindowShape::roundLeftCorners(size()));
-        for (QWidget *panel : {static_cast<QWidget *>(m_phonePanel), m_eventPanel, static_cast<QWidget *>(m_calendarPanel)})
+        for (QWidget *panel : panels())
             panel->setMask(WindowShape::roundLeftCorners(panel->size()));
     });
     s.add(QStringLiteral("voice language"), [this] {
@@ -325,6 +369,7 @@ void MainWindow::addStartupSteps()
         }
         m_parts->voice->setVoiceLang(m_values.voiceLang);
         m_parts->greeting->setVoiceLang(m_values.voiceLang);
+        m_parts->scheduler->setVoiceLang(m_values.voiceLang);
     });
 }
 
@@ -342,19 +387,13 @@ void MainWindow::readSettings()
     m_clockView->face().setActiveOnly(settings.n9);
     settings.applyTo(m_values);
     m_parts->addresses.read(*m_parts->ini);
-    createVoice();
+    applyVoiceSettings();
 }
 
-void MainWindow::createVoice()
+void MainWindow::applyVoiceSettings()
 {
-    // The voice exists from here on; its language is set once the language item is known.
-    m_parts->voice = std::make_unique<Voice>(&m_parts->net, &m_parts->http, &m_parts->player, m_values.appDir,
-                                             m_parts->addresses.speech(QStringLiteral("/")));
+    m_parts->voice->setServiceUrl(m_parts->addresses.speech(QStringLiteral("/")));
     m_parts->voice->setEnabled(m_menu->item(QStringLiteral("N36"))->isChecked());
-    m_services.speech = m_parts->voice.get();
-    m_parts->greeting = std::make_unique<Greeting>(&m_parts->clock, m_parts->voice.get(),
-                                                   [this](const QString &key) { return m_parts->form1.text(key); });
-    m_parts->ticker->setSayGreeting([this] { m_parts->greeting->sayGreeting(); });
 }
 
 void MainWindow::saveSettings(const QString &code)
@@ -406,6 +445,10 @@ void MainWindow::createOtherWindows()
     m_otherWindows << about;
     for (auto kind : {WebPageWindow::Kind::Calendar, WebPageWindow::Kind::Forecast, WebPageWindow::Kind::Video})
         m_otherWindows << new WebPageWindow(kind);
+    auto *reminder = new ReminderWindow(m_parts->scheduler.get());
+    m_parts->scheduler->setReminder(reminder);
+    m_otherWindows << reminder;
+    m_otherWindows << new PowerOffWindow(&m_parts->countdown);
 }
 
 void MainWindow::showClockLabels(const ClockLabels &labels)

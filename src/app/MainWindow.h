@@ -14,6 +14,7 @@ class QTextEdit;
 class CalendarPanel;
 class ClockFaceView;
 class PhoneBookPanel;
+class PlannerPanel;
 class PopupMenuWidget;
 class ToolbarPanel;
 class TrayIcon;
@@ -47,8 +48,12 @@ private:
     void createSurface();
     void createShell();
     void addStartupSteps();
+    /// `Panel3`, `Panel4`, `Panel5`.
+    QList<QWidget *> panels() const;
+    void createMenuAndTray();
+    void createVoiceAndScheduler();
     void readSettings();
-    void createVoice();
+    void applyVoiceSettings();
     void openTables();
     void bindPhoneBook();
     void showClockLabels(const ClockLabels &labels);
@@ -66,7 +71,7 @@ private:
     QWidget *m_bannerStrip = nullptr;
     ClockFaceView *m_clockView = nullptr;
     PhoneBookPanel *m_phonePanel = nullptr;
-    QWidget *m_eventPanel = nullptr;
+    PlannerPanel *m_eventPanel = nullptr;
     CalendarPanel *m_calendarPanel = nullptr;
     QList<QTextEdit *> m_notes;
     PopupMenuWidget *m_menu = nullptr;

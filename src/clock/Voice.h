@@ -23,6 +23,8 @@ public:
 
     /// `VoiceLang`: the two-letter speech language ("ru", "en", ..., or empty).
     void setVoiceLang(const QString &code) { m_voiceLang = code; }
+    /// The speech service's address (`[Services] SpeechUrl`), known once the settings file is read.
+    void setServiceUrl(const QUrl &serviceUrl) { m_serviceUrl = serviceUrl; }
     QString voiceLang() const { return m_voiceLang; }
     /// The voice item `N36` "Голосовое оповещение".
     void setEnabled(bool enabled) { m_enabled = enabled; }
