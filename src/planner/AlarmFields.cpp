@@ -17,25 +17,6 @@ QTime timeOrMidnight(const QVariant &v)
 
 } // namespace
 
-PlannerEvent AlarmFields::readRow(const DataSet &alarm, int row)
-{
-    auto at = [&](const char *name) { return alarm.valueAt(row, alarm.fieldIndex(QLatin1String(name))); };
-    PlannerEvent e;
-    e.id = int(at("id").toLongLong());
-    e.tip = int(at("Tip").toLongLong());
-    e.data = at("Data").toDate();
-    e.time = timeOrMidnight(at("Time"));
-    e.execute = at("Execute").toString();
-    e.repeatHourStart = timeOrMidnight(at("RepeatHourStart"));
-    e.repeatHourEnd = timeOrMidnight(at("RepeatHourEnd"));
-    e.repeat = at("Repeat").toBool();
-    e.repeatValue = int(at("RepeatValue").toLongLong());
-    e.repeatValueName = int(at("RepeatValueName").toLongLong());
-    for (int i = 0; i < 7; ++i)
-        e.days[size_t(i)] = alarm.valueAt(row, alarm.fieldIndex(dayField(i))).toBool();
-    return e;
-}
-
 PlannerEvent AlarmFields::read(DataSet &alarm)
 {
     PlannerEvent e;

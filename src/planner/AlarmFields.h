@@ -10,8 +10,6 @@ class AlarmFields
 public:
     /// The event of the current record (empty fields read as 0, "", false; empty times as 0:00:00).
     static PlannerEvent read(DataSet &alarm);
-    /// The event of row `row` in browsing order, read without moving the cursor.
-    static PlannerEvent readRow(const DataSet &alarm, int row);
     /// Writes every field but `id` and the reserved `RepeatHour` into the current record (edit or insert state).
     static void write(DataSet &alarm, const PlannerEvent &event);
     /// Writes only the moment and the text, which is what a shift changes.

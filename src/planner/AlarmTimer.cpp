@@ -13,6 +13,7 @@
 #include "store/DataSet.h"
 
 #include <QFile>
+#include <QMetaMethod>
 
 namespace {
 
@@ -209,10 +210,14 @@ void AlarmTimer::speak(const PlannerEvent &event, const QString &text, const QSt
 void AlarmTimer::reportFailures()
 {
     // Told after the scan, so a message box waiting for the user never holds a scan open.
+    // The main window usually takes the report through speechFailed; without a receiver it goes straight
+    // to an error box, so a failure is never lost and never shown twice.
     const QStringList reports = std::exchange(m_pendingReports, {});
+    const bool received = isSignalConnected(QMetaMethod::fromSignal(&AlarmTimer::speechFailed));
     for (const QString &text : reports) {
-        emit speechFailed(text);
-        if (m_services.prompts)
+        if (received)
+            emit speechFailed(text);
+        else if (m_services.prompts)
             m_services.prompts->error(QStringLiteral("Veltrane"), text);
     }
 }

@@ -64,7 +64,8 @@ public:
     void closeReminder(int id);
 
 signals:
-    /// A speech failure, reported once per occurrence of an event (the text of the failure).
+    /// A speech failure, reported once per occurrence of an event (the text of the failure), after the scan.
+    /// Without a receiver the failure is shown through Prompts::error instead.
     void speechFailed(const QString &text);
 
 private:

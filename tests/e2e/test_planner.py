@@ -20,8 +20,10 @@ COLUMNS = ('Tip, Data, Time, Execute, RepeatHourStart, RepeatHourEnd, Repeat, Re
 
 def planner_wired(folder):
     """The countdown window is linked into the program only once the main window creates it."""
+    text = 'Не выключать комтьютер'
     with open(folder.executable, 'rb') as f:
-        return 'Не выключать комтьютер'.encode() in f.read()
+        data = f.read()
+    return text.encode('utf-16-le') in data or text.encode() in data
 
 
 def add_event(folder, tip, date, time, text=''):
