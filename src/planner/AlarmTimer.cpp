@@ -58,7 +58,9 @@ void AlarmTimer::setCountdown(PowerCountdown *countdown)
 {
     m_countdown = countdown;
     if (m_countdown)
-        m_countdown->setCompleteEvent([this](int id) { completeEvent(id); });
+        m_countdown->setCompleteEvent([this](int id) {
+            completeEvent(id);
+        });
 }
 
 void AlarmTimer::start()
@@ -83,8 +85,8 @@ void AlarmTimer::scan()
     {
         ScanScope scope(m_scanning, *m_alarm);
         const int current = m_alarm->currentRow();
-        const qint64 remembered =
-            current >= 0 ? m_alarm->valueAt(current, m_alarm->fieldIndex(QStringLiteral("id"))).toLongLong() : -1;
+        const qint64 remembered
+            = current >= 0 ? m_alarm->valueAt(current, m_alarm->fieldIndex(QStringLiteral("id"))).toLongLong() : -1;
 
         // The ids are taken first, in index order, and every event is found again by its id before it is
         // handled: a record deleted or moved by an earlier one never makes its neighbour look due, and the
@@ -123,16 +125,10 @@ void AlarmTimer::scan()
 void AlarmTimer::handle(const PlannerEvent &event)
 {
     switch (event.tip) {
-    case int(EventKind::Reminder):
-        handleReminder(event);
-        break;
-    case int(EventKind::Launch):
-        handleLaunch(event);
-        break;
+    case int(EventKind::Reminder): handleReminder(event); break;
+    case int(EventKind::Launch): handleLaunch(event); break;
     case int(EventKind::PowerOff):
-    case int(EventKind::Sleep):
-        handlePower(event);
-        break;
+    case int(EventKind::Sleep): handlePower(event); break;
     default:
         // An unknown kind has nothing to carry out; it stays in the table as the user left it.
         break;
@@ -151,8 +147,8 @@ void AlarmTimer::handleReminder(const PlannerEvent &event)
     const QString title = m_texts.text(QStringLiteral("Combobox2Items0"));
     m_services.notifier->showBalloon(title, event.execute, 10, Notifier::BalloonIcon::Information);
     const Clock &clock = *m_services.clock;
-    m_reminder->setReminderTexts(title + QStringLiteral(": ") + clock.formatShortDate(event.data) + QStringLiteral(" - ")
-                                     + clock.formatLongTime(event.time),
+    m_reminder->setReminderTexts(title + QStringLiteral(": ") + clock.formatShortDate(event.data)
+                                     + QStringLiteral(" - ") + clock.formatLongTime(event.time),
                                  event.execute);
     speak(event, event.execute, QStringLiteral("message") + QString::number(event.id));
     m_reminder->showReminder();

@@ -82,9 +82,7 @@ void EventRules::step(QDate &date, QTime &time, int amount, ShiftUnit unit)
         time = QTime(0, 0, 0).addSecs(static_cast<int>(secs));
         break;
     }
-    case ShiftUnit::Days:
-        date = date.addDays(amount);
-        break;
+    case ShiftUnit::Days: date = date.addDays(amount); break;
     case ShiftUnit::Months:
         // QDate::addMonths already clamps the day to the end of the target month.
         date = date.addMonths(amount);
@@ -136,7 +134,8 @@ void EventRules::applyStoringRules(PlannerEvent &event, const PlannerTexts &text
         const QString head = texts.text(event.repeat ? QStringLiteral("sob2") : QStringLiteral("sob1"));
         event.execute = head + QLatin1Char(' ') + d + QLatin1Char(' ') + t;
     } else if (event.tip == int(EventKind::PowerOff)) {
-        event.execute = texts.text(QStringLiteral("Combobox2Items2")) + QLatin1Char(' ') + d + QStringLiteral(" в ") + t;
+        event.execute
+            = texts.text(QStringLiteral("Combobox2Items2")) + QLatin1Char(' ') + d + QStringLiteral(" в ") + t;
     }
     event.execute.truncate(executeSize);
 }

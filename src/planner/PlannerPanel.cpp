@@ -72,7 +72,9 @@ PlannerPanel::PlannerPanel(DataSet *alarm, AlarmTimer *scheduler, const Services
     connect(m_alarm, &DataSet::afterInsert, this, &PlannerPanel::afterInsert);
     connect(m_alarm, &DataSet::beforePost, this, &PlannerPanel::beforePost);
     for (auto signal : {&DataSet::afterPost, &DataSet::afterCancel, &DataSet::afterDelete})
-        connect(m_alarm, signal, this, [this] { m_userEdit = false; });
+        connect(m_alarm, signal, this, [this] {
+            m_userEdit = false;
+        });
     connect(m_alarm, &DataSet::controlsEnabledChanged, this, [this](bool enabled) {
         if (enabled)
             showBoundControls();
@@ -146,7 +148,9 @@ void PlannerPanel::buildControls()
         button->setGeometry(x, 0, w, 25);
         x += w;
         const NavButton which = b.button;
-        connect(button, &QToolButton::clicked, this, [this, which] { navigate(which); });
+        connect(button, &QToolButton::clicked, this, [this, which] {
+            navigate(which);
+        });
         m_navButtons << button;
     }
 
@@ -322,8 +326,7 @@ void PlannerPanel::navigate(NavButton button)
             m_alarm->cancel();
         break;
     case NavButton::Delete:
-        if (!m_alarm->isEmpty() && m_services.prompts
-            && m_services.prompts->question(QStringLiteral("Delete record?")))
+        if (!m_alarm->isEmpty() && m_services.prompts && m_services.prompts->question(QStringLiteral("Delete record?")))
             m_alarm->deleteRecord();
         break;
     case NavButton::Refresh:
@@ -387,9 +390,9 @@ void PlannerPanel::kindChosen(int kind)
 
 void PlannerPanel::repeatToggled(bool checked)
 {
-    for (QWidget *w : {static_cast<QWidget *>(m_label13), static_cast<QWidget *>(m_label15),
-                       static_cast<QWidget *>(m_hourStart), static_cast<QWidget *>(m_hourEnd),
-                       static_cast<QWidget *>(m_unit), static_cast<QWidget *>(m_number)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(m_label13), static_cast<QWidget *>(m_label15), static_cast<QWidget *>(m_hourStart),
+          static_cast<QWidget *>(m_hourEnd), static_cast<QWidget *>(m_unit), static_cast<QWidget *>(m_number)})
         w->setEnabled(checked);
     for (QCheckBox *box : std::as_const(m_days))
         box->setEnabled(checked);
@@ -441,9 +444,9 @@ void PlannerPanel::showBoundControls()
     for (int i = 0; i < 7; ++i)
         m_days[i]->setChecked(m_alarm->fieldByName(dayKey(i)).asBoolean());
     const bool repeat = m_repeat->isChecked();
-    for (QWidget *w : {static_cast<QWidget *>(m_label13), static_cast<QWidget *>(m_label15),
-                       static_cast<QWidget *>(m_hourStart), static_cast<QWidget *>(m_hourEnd),
-                       static_cast<QWidget *>(m_unit), static_cast<QWidget *>(m_number)})
+    for (QWidget *w :
+         {static_cast<QWidget *>(m_label13), static_cast<QWidget *>(m_label15), static_cast<QWidget *>(m_hourStart),
+          static_cast<QWidget *>(m_hourEnd), static_cast<QWidget *>(m_unit), static_cast<QWidget *>(m_number)})
         w->setEnabled(repeat);
     for (QCheckBox *box : std::as_const(m_days))
         box->setEnabled(repeat);

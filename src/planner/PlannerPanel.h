@@ -100,20 +100,20 @@ private:
     QTableView *m_grid = nullptr;
     QWidget *m_navigator = nullptr;
     QList<QToolButton *> m_navButtons;
-    QComboBox *m_kind = nullptr;         // ComboBox2
-    QDateEdit *m_date = nullptr;         // DateTimePicker1
-    QTimeEdit *m_time = nullptr;         // DateTimePicker2
+    QComboBox *m_kind = nullptr; // ComboBox2
+    QDateEdit *m_date = nullptr; // DateTimePicker1
+    QTimeEdit *m_time = nullptr; // DateTimePicker2
     QLabel *m_label12 = nullptr;
-    QLineEdit *m_execute = nullptr;      // DBEdit10
-    QToolButton *m_browse = nullptr;     // SpeedButton4
-    QGroupBox *m_group = nullptr;        // GroupBox1
-    QCheckBox *m_repeat = nullptr;       // DBCheckBox8
+    QLineEdit *m_execute = nullptr;  // DBEdit10
+    QToolButton *m_browse = nullptr; // SpeedButton4
+    QGroupBox *m_group = nullptr;    // GroupBox1
+    QCheckBox *m_repeat = nullptr;   // DBCheckBox8
     QLabel *m_label15 = nullptr;
-    QComboBox *m_unit = nullptr;         // ComboBox4
-    QComboBox *m_number = nullptr;       // ComboBox3
-    QList<QCheckBox *> m_days;           // Day1 .. Day7
+    QComboBox *m_unit = nullptr;   // ComboBox4
+    QComboBox *m_number = nullptr; // ComboBox3
+    QList<QCheckBox *> m_days;     // Day1 .. Day7
     QLabel *m_label13 = nullptr;
-    QTimeEdit *m_hourStart = nullptr;    // DateTimePicker3
+    QTimeEdit *m_hourStart = nullptr; // DateTimePicker3
     QLabel *m_label14 = nullptr;
-    QTimeEdit *m_hourEnd = nullptr;      // DateTimePicker4
+    QTimeEdit *m_hourEnd = nullptr; // DateTimePicker4
 };

@@ -5,9 +5,9 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QScreen>
 #include <QSvgRenderer>
-#include <QPainter>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -77,7 +77,7 @@ ReminderWindow::ReminderWindow(AlarmTimer *scheduler, QWidget *parent)
         const char *unit;
     };
     static const Entry entries[] = {
-        {"N51", "Напомнить через 5 минут", 5, "min"},   {"N151", "Напомнить через 15 минут", 15, "min"},
+        {"N51", "Напомнить через 5 минут", 5, "min"},    {"N151", "Напомнить через 15 минут", 15, "min"},
         {"N301", "Напомнить через 30 минут", 30, "min"}, {"N11", "Напомнить через 1 час", 1, "hour"},
         {"N21", "Напомнить через 2 часа", 2, "hour"},    {"N31", "Напомнить через 3 часа", 3, "hour"},
         {"N61", "Напомнить через 6 часов", 6, "hour"},   {"N1", "Напомнить завтра", 1, "day"},
@@ -88,7 +88,9 @@ ReminderWindow::ReminderWindow(AlarmTimer *scheduler, QWidget *parent)
         action->setObjectName(QLatin1String(entry.name));
         const int amount = entry.amount;
         const QString unit = QLatin1String(entry.unit);
-        connect(action, &QAction::triggered, this, [this, amount, unit] { snooze(amount, unit); });
+        connect(action, &QAction::triggered, this, [this, amount, unit] {
+            snooze(amount, unit);
+        });
     }
 
     m_snoozeButton = new QToolButton(toolBar);
@@ -98,9 +100,12 @@ ReminderWindow::ReminderWindow(AlarmTimer *scheduler, QWidget *parent)
     m_snoozeButton->setMenu(m_menu);
     m_snoozeButton->setPopupMode(QToolButton::MenuButtonPopup);
     m_snoozeButton->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_snoozeButton, &QToolButton::clicked, this, [this] { snooze(15, QStringLiteral("min")); });
-    connect(m_snoozeButton, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { m_menu->popup(m_snoozeButton->mapToGlobal(pos)); });
+    connect(m_snoozeButton, &QToolButton::clicked, this, [this] {
+        snooze(15, QStringLiteral("min"));
+    });
+    connect(m_snoozeButton, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        m_menu->popup(m_snoozeButton->mapToGlobal(pos));
+    });
     toolBar->addWidget(m_snoozeButton);
     toolBar->addSeparator();
 

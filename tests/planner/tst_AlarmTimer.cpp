@@ -243,7 +243,9 @@ private slots:
         const int id = f.add(PlannerFixture::repeating(PlannerFixture::event(0, at(5, 10, 0), "Голос"), 2, 0));
         QStringList reports;
         if (connected)
-            connect(&f.scheduler, &AlarmTimer::speechFailed, this, [&](const QString &text) { reports << text; });
+            connect(&f.scheduler, &AlarmTimer::speechFailed, this, [&](const QString &text) {
+                reports << text;
+            });
         auto reported = [&] {
             if (connected)
                 return reports;

@@ -64,14 +64,21 @@ private slots:
         QTest::addColumn<QTime>("end");
         QTest::addColumn<bool>("allowed");
         // 2026-03-08 is a Sunday (Day1), 2026-03-07 a Saturday (Day7).
-        QTest::newRow("sunday flag on sunday") << QDate(2026, 3, 8) << QTime(10, 0) << 1 << QTime(0, 0) << QTime(23, 59, 59) << true;
-        QTest::newRow("saturday flag on saturday") << QDate(2026, 3, 7) << QTime(10, 0) << 7 << QTime(0, 0) << QTime(23, 59, 59) << true;
-        QTest::newRow("monday flag on sunday") << QDate(2026, 3, 8) << QTime(10, 0) << 2 << QTime(0, 0) << QTime(23, 59, 59) << false;
+        QTest::newRow("sunday flag on sunday")
+            << QDate(2026, 3, 8) << QTime(10, 0) << 1 << QTime(0, 0) << QTime(23, 59, 59) << true;
+        QTest::newRow("saturday flag on saturday")
+            << QDate(2026, 3, 7) << QTime(10, 0) << 7 << QTime(0, 0) << QTime(23, 59, 59) << true;
+        QTest::newRow("monday flag on sunday")
+            << QDate(2026, 3, 8) << QTime(10, 0) << 2 << QTime(0, 0) << QTime(23, 59, 59) << false;
         QTest::newRow("no flag") << QDate(2026, 3, 8) << QTime(10, 0) << 0 << QTime(0, 0) << QTime(23, 59, 59) << false;
-        QTest::newRow("window start inclusive") << QDate(2026, 3, 8) << QTime(9, 0) << 1 << QTime(9, 0) << QTime(18, 0) << true;
-        QTest::newRow("window end inclusive") << QDate(2026, 3, 8) << QTime(18, 0) << 1 << QTime(9, 0) << QTime(18, 0) << true;
-        QTest::newRow("one second past the end") << QDate(2026, 3, 8) << QTime(18, 0, 1) << 1 << QTime(9, 0) << QTime(18, 0) << false;
-        QTest::newRow("start after end") << QDate(2026, 3, 8) << QTime(12, 0) << 1 << QTime(18, 0) << QTime(9, 0) << false;
+        QTest::newRow("window start inclusive")
+            << QDate(2026, 3, 8) << QTime(9, 0) << 1 << QTime(9, 0) << QTime(18, 0) << true;
+        QTest::newRow("window end inclusive")
+            << QDate(2026, 3, 8) << QTime(18, 0) << 1 << QTime(9, 0) << QTime(18, 0) << true;
+        QTest::newRow("one second past the end")
+            << QDate(2026, 3, 8) << QTime(18, 0, 1) << 1 << QTime(9, 0) << QTime(18, 0) << false;
+        QTest::newRow("start after end") << QDate(2026, 3, 8) << QTime(12, 0) << 1 << QTime(18, 0) << QTime(9, 0)
+                                         << false;
     }
     void allowed()
     {
@@ -111,7 +118,8 @@ private slots:
             << at(2026, 3, 31, 9, 0) << 1 << "month" << 0 << early << at(2026, 4, 30, 9, 0);
         QTest::newRow("hours across year end")
             << at(2026, 12, 31, 22, 30, 15) << 3 << "hour" << 2 << early << at(2027, 1, 1, 1, 30, 15);
-        QTest::newRow("seconds are kept") << at(2026, 3, 5, 10, 0, 42) << 5 << "min" << 4 << early << at(2026, 3, 5, 10, 5, 42);
+        QTest::newRow("seconds are kept")
+            << at(2026, 3, 5, 10, 0, 42) << 5 << "min" << 4 << early << at(2026, 3, 5, 10, 5, 42);
 
         // Shifts that have to catch up with the present.
         QTest::newRow("daily missed yesterday lands on today, even if past")
@@ -173,14 +181,18 @@ private slots:
         QTest::addColumn<bool>("repeat");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("reminder, empty") << 0 << false << "" << "Запланировано событие на 12.09.2012 9:05";
+        QTest::newRow("reminder, empty") << 0 << false << ""
+                                         << "Запланировано событие на 12.09.2012 9:05";
         QTest::newRow("reminder, blanks, repeating") << 0 << true << "   "
-                                                   << "Запланировано периодическое событие c 12.09.2012 9:05";
-        QTest::newRow("reminder keeps its text") << 0 << false << "Позвонить" << "Позвонить";
-        QTest::newRow("launch keeps its path") << 1 << false << "/usr/bin/xterm" << "/usr/bin/xterm";
+                                                     << "Запланировано периодическое событие c 12.09.2012 9:05";
+        QTest::newRow("reminder keeps its text") << 0 << false << "Позвонить"
+                                                 << "Позвонить";
+        QTest::newRow("launch keeps its path") << 1 << false << "/usr/bin/xterm"
+                                               << "/usr/bin/xterm";
         QTest::newRow("power-off replaces the text") << 2 << false << "Позвонить"
-                                                      << "Выключить компьютер 12.09.2012 в 9:05";
-        QTest::newRow("sleep keeps an empty text") << 3 << false << "" << "";
+                                                     << "Выключить компьютер 12.09.2012 в 9:05";
+        QTest::newRow("sleep keeps an empty text") << 3 << false << ""
+                                                   << "";
     }
     void storingRules()
     {

@@ -22,9 +22,12 @@ struct PanelFixture : PlannerFixture
     PlannerPanel panel;
     explicit PanelFixture(const QDateTime &now = QDateTime(QDate(2012, 9, 12), QTime(9, 5, 30)))
         : PlannerFixture(now), panel(&alarm, &scheduler, fakes.services())
+    {}
+    template<typename T>
+    T *get(const char *name)
     {
+        return panel.findChild<T *>(QLatin1String(name));
     }
-    template<typename T> T *get(const char *name) { return panel.findChild<T *>(QLatin1String(name)); }
     void choose(const char *combo, int index)
     {
         auto *box = get<QComboBox>(combo);
@@ -115,12 +118,14 @@ private slots:
         QTest::addColumn<bool>("repeat");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("blank reminder") << 0 << false << "  " << "Запланировано событие на 12.09.2012 23:30";
+        QTest::newRow("blank reminder") << 0 << false << "  "
+                                        << "Запланировано событие на 12.09.2012 23:30";
         QTest::newRow("blank repeating reminder") << 0 << true << ""
                                                   << "Запланировано периодическое событие c 12.09.2012 23:30";
         QTest::newRow("power-off replaces what was typed") << 2 << false << "Позвонить"
-                                                            << "Выключить компьютер 12.09.2012 в 23:30";
-        QTest::newRow("sleep keeps an empty text") << 3 << false << "" << "";
+                                                           << "Выключить компьютер 12.09.2012 в 23:30";
+        QTest::newRow("sleep keeps an empty text") << 3 << false << ""
+                                                   << "";
     }
     void storingRules()
     {
@@ -230,7 +235,9 @@ private slots:
     void browsePutsThePathIntoTheText()
     {
         PanelFixture f;
-        f.panel.setFileChooser([] { return QStringLiteral("/home/trader/report.ods"); });
+        f.panel.setFileChooser([] {
+            return QStringLiteral("/home/trader/report.ods");
+        });
         f.panel.navigate(PlannerPanel::NavButton::Insert);
         f.choose("ComboBox2", 1);
         f.get<QToolButton>("SpeedButton4")->click();
@@ -263,7 +270,9 @@ private slots:
     {
         PanelFixture f;
         int shown = 0;
-        f.panel.setShowPanel([&] { ++shown; });
+        f.panel.setShowPanel([&] {
+            ++shown;
+        });
         const QString text = QStringLiteral("Позвонить: ") + QString(230, QLatin1Char('9'));
         f.panel.newEventWithText(text);
         QCOMPARE(shown, 1);

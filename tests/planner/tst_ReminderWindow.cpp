@@ -50,12 +50,18 @@ private slots:
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QDateTime>("moved");
-        QTest::newRow("N51") << "N51" << "Напомнить через 5 минут" << at(31, 10, 5, 1);
-        QTest::newRow("N301") << "N301" << "Напомнить через 30 минут" << at(31, 10, 30, 1);
-        QTest::newRow("N61") << "N61" << "Напомнить через 6 часов" << at(31, 16, 0, 1);
-        QTest::newRow("N1") << "N1" << "Напомнить завтра" << QDateTime(QDate(2026, 2, 1), QTime(10, 0));
-        QTest::newRow("N2") << "N2" << "Напомнить через неделю" << QDateTime(QDate(2026, 2, 7), QTime(10, 0));
-        QTest::newRow("N3 on 31 January") << "N3" << "Напомнить через месяц" << QDateTime(QDate(2026, 2, 28), QTime(10, 0));
+        QTest::newRow("N51") << "N51"
+                             << "Напомнить через 5 минут" << at(31, 10, 5, 1);
+        QTest::newRow("N301") << "N301"
+                              << "Напомнить через 30 минут" << at(31, 10, 30, 1);
+        QTest::newRow("N61") << "N61"
+                             << "Напомнить через 6 часов" << at(31, 16, 0, 1);
+        QTest::newRow("N1") << "N1"
+                            << "Напомнить завтра" << QDateTime(QDate(2026, 2, 1), QTime(10, 0));
+        QTest::newRow("N2") << "N2"
+                            << "Напомнить через неделю" << QDateTime(QDate(2026, 2, 7), QTime(10, 0));
+        QTest::newRow("N3 on 31 January") << "N3"
+                                          << "Напомнить через месяц" << QDateTime(QDate(2026, 2, 28), QTime(10, 0));
     }
     void snoozeEntries()
     {
