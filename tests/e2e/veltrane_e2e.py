@@ -56,6 +56,23 @@ class HarnessError(AssertionError):
     """A step of the harness failed (a tool, a timeout); raised as an assertion so the test reads as failed."""
 
 
+_offline_wrap = None
+
+
+def offline_wrap():
+    """The command that runs a program without network: `unshare -n` as root, else inside a user namespace."""
+    global _offline_wrap
+    if _offline_wrap is None:
+        for candidate in (['unshare', '-n'], ['unshare', '-r', '-n']):
+            if subprocess.run(candidate + ['true'], capture_output=True).returncode == 0:
+                _offline_wrap = candidate
+                break
+        else:
+            raise HarnessError('cannot run a program offline: unshare -n is not permitted here (root or user '
+                               'namespaces are needed)')
+    return list(_offline_wrap)
+
+
 def _libc():
     return ctypes.CDLL(ctypes.util.find_library('c') or 'libc.so.6', use_errno=True)
 
@@ -618,6 +635,8 @@ class Desktop:
                         'QTWEBENGINE_DISABLE_SANDBOX': '1'})
         run_env.update(env or {})
         cmd = [folder.executable] + list(args)
+        if wrap and list(wrap) == OFFLINE:
+            wrap = offline_wrap()
         if faketime:
             spec = faketime if speed is None else f'{faketime} x{speed:g}'
             cmd = ['faketime', '-f', spec] + cmd
