@@ -62,7 +62,10 @@ ShiftUnit EventRules::unitOfRepeat(int repeatValueName)
 
 int EventRules::repeatStep(const PlannerEvent &event)
 {
-    return qMax(1, event.repeatValue + 1);
+    // The editor offers 1 to 59; a damaged file may hold anything. At least one unit keeps every shift moving
+    // forward, and the upper bound keeps the result a real calendar date.
+    constexpr qint64 largest = 1000000;
+    return int(qBound<qint64>(1, qint64(event.repeatValue) + 1, largest));
 }
 
 void EventRules::step(QDate &date, QTime &time, int amount, ShiftUnit unit)

@@ -29,7 +29,8 @@ public:
     static std::optional<ShiftUnit> unitFromName(const QString &name);
     /// `RepeatValueName` 0..3; values outside are clamped so a damaged record still moves.
     static ShiftUnit unitOfRepeat(int repeatValueName);
-    /// The repeat step of the event: `RepeatValue` + 1, at least 1 so that a shift always moves forward.
+    /// The repeat step of the event: `RepeatValue` + 1, at least 1 so that a shift always moves forward, and
+    /// bounded so that a damaged value still gives a valid date.
     static int repeatStep(const PlannerEvent &event);
 
     /// One plain step: minutes and hours carry into the date; days move the date; months move it by

@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <limits>
+
 namespace {
 
 PlannerEvent eventAt(const QDate &date, const QTime &time)
@@ -165,6 +167,26 @@ private slots:
         const int steps = EventRules::shift(e, 1, ShiftUnit::Minutes, at(2026, 3, 5, 12, 0, 30));
         QVERIFY2(steps <= 2 * 1440 + 2, qPrintable(QString::number(steps)));
         QCOMPARE(QDateTime(e.data, e.time), at(2026, 3, 5, 12, 1));
+    }
+
+    void damagedRepeatValuesStillMoveForward_data()
+    {
+        QTest::addColumn<int>("repeatValue");
+        QTest::addColumn<QDate>("expected");
+        // Missed since 3 March, found on 5 March: one day, then the event's own step while still past.
+        QTest::newRow("negative steps by one") << -7 << QDate(2026, 3, 5);
+        QTest::newRow("largest integer stays a date")
+            << std::numeric_limits<int>::max() << QDate(2026, 3, 4).addDays(1000000);
+    }
+    void damagedRepeatValuesStillMoveForward()
+    {
+        QFETCH(int, repeatValue);
+        QFETCH(QDate, expected);
+        PlannerEvent e = eventAt(QDate(2026, 3, 3), QTime(9, 0));
+        e.repeatValue = repeatValue;
+        EventRules::shift(e, 1, ShiftUnit::Days, at(2026, 3, 5, 15, 0));
+        QCOMPARE(e.data, expected);
+        QVERIFY(e.data.isValid());
     }
 
     void unitNames()
