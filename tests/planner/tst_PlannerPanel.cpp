@@ -253,7 +253,9 @@ private slots:
         f.panel.navigate(PlannerPanel::NavButton::Delete);
         QCOMPARE(f.fakes.prompts.shown.last().text, QStringLiteral("Delete record?"));
         QCOMPARE(f.alarm.recordCount(), 1);
-        f.panel.navigate(PlannerPanel::NavButton::Delete);
+        // Ctrl+Delete in the grid asks the same question.
+        QTest::keyClick(f.panel.grid(), Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(f.fakes.prompts.shown.size(), 2);
         QCOMPARE(f.alarm.recordCount(), 0);
     }
 
