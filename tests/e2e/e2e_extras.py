@@ -1,13 +1,15 @@
 """Helpers shared by the clock face, window, greeting and tray end-to-end tests.
 
 - A model of the clock face's geometry (hour ruler, session board, time marker) to derive expected pixels.
-- A recording HTTP server standing in for the speech service: it keeps every raw request with its arrival
-  time and answers /translate_tts with an MP3 made by the local speech service's synthesizer. It also runs as a
-  command (`python3 e2e_extras.py serve|probe ...`) so a server can live inside the program's network namespace.
+- A recording HTTP server standing in for the speech service: it logs every raw request with its arrival
+  time and answers /translate_tts with an MP3 made by the local speech service's synthesizer. It runs as a
+  command (`python3 e2e_extras.py serve|probe ...`) inside the program's own network namespace, so a test that
+  needs the program online still reaches nothing beyond that namespace.
 - X helpers the harness lacks: window properties, override-redirect windows, the tray icon, pointer drags.
 """
 
 import datetime
+import hashlib
 import importlib.util
 import json
 import os
@@ -163,8 +165,9 @@ class _RecordingHandler(BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(body)
         self.wfile.flush()
-        record.update(status=status, answered=time.monotonic(), body_size=len(body))
-        self.server.record(record, body)
+        record.update(status=status, answered=time.monotonic(), body_size=len(body),
+                      body_sha256=hashlib.sha256(body).hexdigest())
+        self.server.record(record)
 
     def log_message(self, fmt, *args):
         pass
@@ -174,11 +177,9 @@ class _Server(ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
 
-    def __init__(self, address, log_path=None):
+    def __init__(self, address, log_path):
         super().__init__(address, _RecordingHandler)
         self._lock = threading.Lock()
-        self.requests = []
-        self.bodies = []
         self.log_path = log_path
         self._tool = None
 
@@ -187,37 +188,9 @@ class _Server(ThreadingHTTPServer):
             self._tool = _speech_tool()
         return self._tool.synthesize(text, lang)
 
-    def record(self, record, body):
-        with self._lock:
-            self.requests.append(record)
-            self.bodies.append(body)
-            if self.log_path:
-                with open(self.log_path, 'a') as f:
-                    f.write(json.dumps(record) + '\n')
-
-
-class RecordingSpeechServer:
-    """A speech service on 127.0.0.1 (a free port) in a thread of the test; `requests` lists what arrived."""
-
-    def __init__(self):
-        self._server = _Server(('127.0.0.1', 0))
-        self.port = self._server.server_address[1]
-        self.url = f'http://127.0.0.1:{self.port}'
-        self._thread = threading.Thread(target=self._server.serve_forever, daemon=True)
-        self._thread.start()
-
-    @property
-    def requests(self):
-        with self._server._lock:
-            return list(self._server.requests)
-
-    def body(self, index):
-        with self._server._lock:
-            return self._server.bodies[index]
-
-    def close(self):
-        self._server.shutdown()
-        self._server.server_close()
+    def record(self, record):
+        with self._lock, open(self.log_path, 'a') as f:
+            f.write(json.dumps(record) + '\n')
 
 
 def read_request_log(path):
@@ -254,12 +227,20 @@ def encode_query_text(text):
     return ''.join(out)
 
 
-def namespace_wrap(port, log_path):
-    """A wrap for start_program: a fresh network namespace with loopback up, a recording server inside it on
-    `port`, a probe that proves the server answers there, then the program (exit 97 when the probe fails)."""
+# A network that makes the program think it is online while nothing can leave the namespace: a veth pair whose
+# both ends stay inside, an address on one end and a default route through a gateway nobody answers for.
+_SEALED_NETWORK = ('ip link add v0 type veth peer name v1 && ip addr add 10.99.0.2/24 dev v0 && '
+                   'ip link set v0 up && ip link set v1 up && ip route add default via 10.99.0.1 dev v0')
+
+
+def namespace_wrap(port, log_path, online=False):
+    """A wrap for start_program: a fresh network namespace with loopback up (and with online, a sealed network
+    that looks like a connection), a recording speech service inside it on `port` logging to `log_path`, a probe
+    that proves the service answers there, then the program (exit 95..97 when a step fails)."""
     me = os.path.abspath(__file__)
     script = ('ip link set lo up || exit 96; '
-              f'{sys.executable} -B {me} serve --port {port} --log {log_path} & '
+              + (f'{{ {_SEALED_NETWORK}; }} || exit 95; ' if online else '')
+              + f'{sys.executable} -B {me} serve --port {port} --log {log_path} & '
               f'{sys.executable} -B {me} probe --port {port} || exit 97; '
               'exec "$@"')
     # The harness knows how this machine makes a network namespace (as root, or inside a user namespace).
