@@ -239,21 +239,21 @@ void PlannerPanel::retranslate()
 {
     m_kind->clear();
     for (int i = 0; i < 4; ++i)
-        m_kind->addItem(m_texts.text(QStringLiteral("Combobox2Items%1").arg(i)));
+        m_kind->addItem(texts().text(QStringLiteral("Combobox2Items%1").arg(i)));
     m_kind->setCurrentIndex(0);
     m_unit->clear();
     for (int i = 0; i < 4; ++i)
-        m_unit->addItem(m_texts.text(QStringLiteral("Combobox4Items%1").arg(i)));
+        m_unit->addItem(texts().text(QStringLiteral("Combobox4Items%1").arg(i)));
     m_unit->setCurrentIndex(2);
     for (int i = 0; i < 7; ++i) {
-        m_days[i]->setText(m_texts.text(dayKey(i)));
+        m_days[i]->setText(texts().text(dayKey(i)));
         m_days[i]->adjustSize();
     }
-    m_repeat->setText(m_texts.text(QStringLiteral("DBCheckBox8")));
+    m_repeat->setText(texts().text(QStringLiteral("DBCheckBox8")));
     m_repeat->adjustSize();
-    setLabel12(m_texts.text(QStringLiteral("Label12")));
+    setLabel12(texts().text(QStringLiteral("Label12")));
     for (auto [label, key] : {std::pair{m_label13, "Label13"}, {m_label15, "Label15"}, {m_label14, "Label14"}}) {
-        label->setText(m_texts.text(QLatin1String(key)));
+        label->setText(texts().text(QLatin1String(key)));
         label->adjustSize();
     }
 }
@@ -270,6 +270,13 @@ void PlannerPanel::setLabel12(const QString &caption)
     m_label12->setText(caption);
     m_label12->adjustSize();
     emit label12CaptionChanged(caption);
+}
+
+const PlannerTexts &PlannerPanel::texts() const
+{
+    if (!m_texts.hasLookup() && m_scheduler)
+        return m_scheduler->texts();
+    return m_texts;
 }
 
 bool PlannerPanel::editState() const
@@ -521,7 +528,7 @@ void PlannerPanel::beforePost()
     // Every post, whoever makes it, stores a generated text where the rules ask for one.
     PlannerEvent e = AlarmFields::read(*m_alarm);
     const QString before = e.execute;
-    EventRules::applyStoringRules(e, m_texts, *m_services.clock);
+    EventRules::applyStoringRules(e, texts(), *m_services.clock);
     if (e.execute != before)
         m_alarm->fieldByName(QStringLiteral("Execute")).setValue(e.execute);
     if (m_userEdit)

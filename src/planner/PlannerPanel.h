@@ -42,6 +42,7 @@ public:
 
     PlannerPanel(DataSet *alarm, AlarmTimer *scheduler, const Services &services, QWidget *parent = nullptr);
 
+    /// The language texts; until they are set the panel uses the scheduler's.
     void setTexts(const PlannerTexts &texts) { m_texts = texts; }
     /// Captions and lists from the language: the kind list selects item 0, the unit list item 2.
     void retranslate();
@@ -83,6 +84,7 @@ private:
     void setExecuteShown(const QString &text);
     void executeEdited(const QString &text);
     bool editState() const;
+    const PlannerTexts &texts() const;
 
     DataSet *m_alarm;
     AlarmTimer *m_scheduler;

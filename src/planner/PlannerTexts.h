@@ -13,6 +13,7 @@ public:
     explicit PlannerTexts(Lookup lookup) : m_lookup(std::move(lookup)) {}
 
     void setLookup(Lookup lookup) { m_lookup = std::move(lookup); }
+    bool hasLookup() const { return bool(m_lookup); }
 
     /// The text of key from the language, or its default when the language has none.
     QString text(const QString &key) const;

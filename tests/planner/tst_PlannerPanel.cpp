@@ -232,6 +232,25 @@ private slots:
         QCOMPARE(captions.size(), 3);
     }
 
+    void languageTextsComeFromTheSchedulerUntilSet()
+    {
+        PanelFixture f;
+        const auto english = [](const QString &key) {
+            if (key == QLatin1String("sob1"))
+                return QStringLiteral("Event planned for");
+            if (key == QLatin1String("Combobox4Items0"))
+                return QStringLiteral("Minutes");
+            return QString();
+        };
+        f.scheduler.setTexts(PlannerTexts(english));
+        f.panel.retranslate();
+        QCOMPARE(f.get<QComboBox>("ComboBox4")->itemText(0), QStringLiteral("Minutes"));
+        QCOMPARE(f.get<QComboBox>("ComboBox4")->currentIndex(), 2);
+        f.panel.navigate(PlannerPanel::NavButton::Insert);
+        f.panel.navigate(PlannerPanel::NavButton::Post);
+        QCOMPARE(f.current().execute, QStringLiteral("Event planned for 12.09.2012 9:05"));
+    }
+
     void browsePutsThePathIntoTheText()
     {
         PanelFixture f;
