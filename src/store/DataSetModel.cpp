@@ -154,11 +154,12 @@ void DataSetModel::onSelectionCurrentChanged(const QModelIndex &current)
     m_syncing = true;
     try {
         m_dataSet->moveTo(current.row());
-    } catch (const Failure &f) {
+    } catch (const std::exception &e) {
         // This runs inside a view's event handling, where nothing may be thrown; the owner shows it.
         m_syncing = false;
         followCursor();
-        emit failed(f.text());
+        const auto *failure = dynamic_cast<const Failure *>(&e);
+        emit failed(failure ? failure->text() : QString::fromLocal8Bit(e.what()));
         return;
     }
     m_syncing = false;

@@ -1,4 +1,5 @@
 // The item model follows the data set's cursor and rows, and moves the cursor when a view selects a row.
+#include "platform/Failure.h"
 #include "store/DataSet.h"
 #include "store/DataSetModel.h"
 #include "store/TableSchemas.h"
@@ -38,6 +39,7 @@ private slots:
     void disabledControlsFreezeSelection();
     void columnsAndValues();
     void dataSetGoneFirst();
+    void refusedMoveIsReported();
 
 private:
     DataSet *m_ds = nullptr;
@@ -182,6 +184,24 @@ void TestDataSetModel::dataSetGoneFirst()
     QCOMPARE(m_model->rowCount(), 0);
     QCOMPARE(m_model->columnCount(), 0);
     QVERIFY(m_model->dataSet() == nullptr);
+}
+
+void TestDataSetModel::refusedMoveIsReported()
+{
+    // The record being edited cannot be posted: the view's choice of another row is refused and reported.
+    connect(m_ds, &DataSet::beforePost, this, [] {
+        throw Failure("Поле не заполнено");
+    });
+    QSignalSpy failures(m_model, &DataSetModel::failed);
+    m_ds->first();
+    m_ds->edit();
+    m_ds->fieldByName("Phone").setAsString("1");
+    m_model->selectionModel()->setCurrentIndex(m_model->index(2, 0), QItemSelectionModel::ClearAndSelect);
+    QCOMPARE(failures.size(), 1);
+    QCOMPARE(failures[0][0].toString(), QString("Поле не заполнено"));
+    QCOMPARE(m_ds->state(), DataSet::State::Edit);
+    QCOMPARE(m_ds->currentRow(), 0);
+    QCOMPARE(m_model->currentRow(), 0); // the selection went back to the record being edited
 }
 
 QTEST_GUILESS_MAIN(TestDataSetModel)
