@@ -153,22 +153,21 @@ void DataSet::createDataSet()
         close();
     if (m_fieldDefs.isEmpty())
         fail(QStringLiteral("has no fields defined"));
+    for (const IndexDef &d : std::as_const(m_indexDefs))
+        for (const QString &f : d.fieldList()) {
+            bool known = false;
+            for (const FieldDef &def : std::as_const(m_fieldDefs))
+                known = known || def.name.compare(f, Qt::CaseInsensitive) == 0;
+            if (!known)
+                fail(QStringLiteral("has an index \"%1\" naming the unknown field \"%2\"").arg(d.name, f));
+        }
+    emit aboutToReset();
     m_fields = m_fieldDefs;
     m_indexes = m_indexDefs;
     m_autoIncColumn = -1;
     for (int i = 0; i < m_fields.size(); ++i)
         if (m_fields[i].type == FieldType::AutoInc)
             m_autoIncColumn = i;
-    for (const IndexDef &d : std::as_const(m_indexes))
-        for (const QString &f : d.fieldList())
-            if (fieldIndex(f) < 0)
-                fail(QStringLiteral("has an index \"%1\" naming the unknown field \"%2\"").arg(d.name, f));
-    if (!m_fileName.isEmpty()) {
-        createFile();
-        if (m_saveMode == SaveMode::OnClose)
-            m_db.reset(); // reopened for the write at close
-    }
-    emit aboutToReset();
     m_rows.clear();
     m_lastAutoInc = 0;
     m_lastRowid = 0;
@@ -177,10 +176,17 @@ void DataSet::createDataSet()
     m_dirty = false;
     m_modified = false;
     try {
-        computeSort();
+        computeSort(); // an unknown index name or field list is refused before any file is made
+        if (!m_fileName.isEmpty()) {
+            createFile();
+            if (m_saveMode == SaveMode::OnClose)
+                m_db.reset(); // reopened for the write at close
+        }
     } catch (...) {
         m_db.reset();
         m_fields.clear();
+        m_indexes.clear();
+        m_autoIncColumn = -1;
         emit resetDone();
         throw;
     }
@@ -233,6 +239,8 @@ void DataSet::open()
     if (!QFileInfo(m_fileName).isFile())
         fail(QStringLiteral("does not exist"));
     openDb(false);
+    // Views learn of the new structure and rows only at resetDone(); until then they must not read.
+    emit aboutToReset();
     try {
         readStructure();
         // Only now, with the file known to be a table file, may anything be written to it.
@@ -244,6 +252,7 @@ void DataSet::open()
         m_fields.clear();
         m_indexes.clear();
         m_rows.clear();
+        emit resetDone();
         const int primary = e.code & 0xff;
         if (primary == SQLITE_NOTADB || primary == SQLITE_CORRUPT)
             fail(QStringLiteral("is not a table file (%1)").arg(e.message));
@@ -253,9 +262,9 @@ void DataSet::open()
         m_fields.clear();
         m_indexes.clear();
         m_rows.clear();
+        emit resetDone();
         throw;
     }
-    emit aboutToReset();
     std::stable_sort(m_rows.begin(), m_rows.end(), [this](const Record &a, const Record &b) {
         return lessThan(a, b);
     });

@@ -1,4 +1,5 @@
 // The item model follows the data set's cursor and rows, and moves the cursor when a view selects a row.
+#include "TempAppDir.h"
 #include "platform/Failure.h"
 #include "store/DataSet.h"
 #include "store/DataSetModel.h"
@@ -40,6 +41,7 @@ private slots:
     void columnsAndValues();
     void dataSetGoneFirst();
     void refusedMoveIsReported();
+    void modelBeforeOpen();
 
 private:
     DataSet *m_ds = nullptr;
@@ -202,6 +204,31 @@ void TestDataSetModel::refusedMoveIsReported()
     QCOMPARE(m_ds->state(), DataSet::State::Edit);
     QCOMPARE(m_ds->currentRow(), 0);
     QCOMPARE(m_model->currentRow(), 0); // the selection went back to the record being edited
+}
+
+void TestDataSetModel::modelBeforeOpen()
+{
+    // The main window makes its grids before the tables are opened, and a bad file leaves them empty.
+    TempAppDir dir;
+    {
+        DataSet filler;
+        TableSchemas::openPhone(filler, dir.appDir());
+        addContact(filler, "Борисов");
+        addContact(filler, "Антонов");
+    }
+    QVERIFY(dir.write("alarm.cds", "not a table"));
+    DataSet phone, alarm;
+    DataSetModel phoneModel(&phone), alarmModel(&alarm);
+    QAbstractItemModelTester phoneTester(&phoneModel, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QAbstractItemModelTester alarmTester(&alarmModel, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    TableSchemas::openPhone(phone, dir.appDir());
+    QCOMPARE(phoneModel.rowCount(), 2);
+    QCOMPARE(phoneModel.columnCount(), 7);
+    QCOMPARE(phoneModel.index(0, 0).data().toString(), QString("Антонов"));
+    QCOMPARE(phoneModel.currentRow(), 0);
+    QVERIFY_THROWS_EXCEPTION(Failure, TableSchemas::openAlarm(alarm, dir.appDir()));
+    QCOMPARE(alarmModel.rowCount(), 0);
+    QCOMPARE(alarmModel.columnCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestDataSetModel)
