@@ -24,6 +24,7 @@
 #include "notes/NoteFiles.h"
 #include "notes/PhoneBookPanel.h"
 #include "online/HttpGetClient.h"
+#include "online/PageFetcher.h"
 #include "online/WebPageWindow.h"
 #include "planner/AlarmTimer.h"
 #include "planner/PlannerPanel.h"
@@ -78,6 +79,7 @@ struct MainWindow::Parts
     DataSet econom;
 
     HttpGetClient http;
+    PageFetcher pages{&net};
     Mp3PlayerQt player;
     std::unique_ptr<Voice> voice;
     std::unique_ptr<Greeting> greeting;
@@ -226,6 +228,11 @@ void MainWindow::createVoiceAndScheduler()
     m_parts->countdown.setTexts(PlannerTexts(texts));
     m_parts->scheduler->setCountdown(&m_parts->countdown);
     connect(m_parts->scheduler.get(), &AlarmTimer::speechFailed, this, &MainWindow::reportFailure);
+    // A page of the maker's site that carries the registration marker asks for the user's attention.
+    connect(&m_parts->pages, &PageFetcher::registrationMarkerSeen, this, [this] {
+        update();
+        QApplication::alert(this);
+    });
     // After a power-off request the program ends the normal way, saving the notes and the settings.
     connect(&m_parts->countdown, &PowerCountdown::programEndRequested, qApp, &QCoreApplication::quit);
 }
