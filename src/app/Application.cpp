@@ -3,17 +3,49 @@
 #include "app/MainWindow.h"
 #include "platform/Failure.h"
 
+#include <QHelpEvent>
 #include <QMessageBox>
+#include <QProxyStyle>
+#include <QToolTip>
+
+namespace {
+
+// Hints show a quarter of a second after the pointer comes to rest and hide after five seconds.
+class HintTimingStyle : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_ToolTip_WakeUpDelay)
+            return 250;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
+bool showHintForFiveSeconds(QObject *receiver, QEvent *event)
+{
+    auto *widget = qobject_cast<QWidget *>(receiver);
+    if (event->type() != QEvent::ToolTip || !widget || widget->toolTip().isEmpty())
+        return false;
+    QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), widget->toolTip(), widget, {}, 5000);
+    return true;
+}
+
+} // namespace
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Veltrane"));
     setQuitOnLastWindowClosed(false);
+    setStyle(new HintTimingStyle);
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)
 {
     try {
+        if (showHintForFiveSeconds(receiver, event))
+            return true;
         return QApplication::notify(receiver, event);
     } catch (const Failure &f) {
         QMessageBox::critical(nullptr, QStringLiteral("Veltrane"), f.text());
