@@ -102,7 +102,9 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent), m_parts(std::make_uni
     createSurface();
     createShell();
     addStartupSteps();
-    m_parts->startup.run([this](const QString &text) { reportFailure(text); });
+    m_parts->startup.run([this](const QString &text) {
+        reportFailure(text);
+    });
 
     // The platform's end of the program (SIGTERM, the end of the session) is a close request: the same
     // saves as a close, then a normal end.
@@ -110,7 +112,9 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent), m_parts(std::make_uni
         close();
         QCoreApplication::quit();
     });
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { saveAll(); });
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
+        saveAll();
+    });
 
     if (m_parts->ticker)
         m_parts->ticker->start();
@@ -217,7 +221,9 @@ void MainWindow::createVoiceAndScheduler()
 {
     // The program folder is known from the start; the speech address and language follow the settings.
     const QString appDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
-    auto texts = [this](const QString &key) { return m_parts->form1.text(key); };
+    auto texts = [this](const QString &key) {
+        return m_parts->form1.text(key);
+    };
     m_parts->voice = std::make_unique<Voice>(&m_parts->net, &m_parts->http, &m_parts->player, appDir,
                                              m_parts->addresses.speech(QStringLiteral("/")));
     m_services.speech = m_parts->voice.get();
@@ -246,7 +252,9 @@ void MainWindow::createShell()
     m_toolbar->setGeometry(478, 0, 32, 290);
     m_toolbar->setViewTarget(View::Calendar, m_calendarPanel, m_calendarPanel->grid());
     m_toolbar->setViewTarget(View::Events, m_eventPanel, m_eventPanel->grid());
-    m_eventPanel->setShowPanel([this] { m_toolbar->showView(View::Events); });
+    m_eventPanel->setShowPanel([this] {
+        m_toolbar->showView(View::Events);
+    });
     m_toolbar->setViewTarget(View::PhoneBook, m_phonePanel, m_phonePanel->grid());
     const View noteViews[] = {View::Note1, View::Note2, View::Note3, View::Note4};
     for (int i = 0; i < 4; ++i)
@@ -273,7 +281,9 @@ void MainWindow::createShell()
         if (m_aboutWindow)
             m_aboutWindow->show(), m_aboutWindow->raise();
     });
-    connect(m_menu, &PopupMenuWidget::newsLeadChosen, this, [this](int minutes) { m_values.newsLeadMinutes = minutes; });
+    connect(m_menu, &PopupMenuWidget::newsLeadChosen, this, [this](int minutes) {
+        m_values.newsLeadMinutes = minutes;
+    });
     connect(m_menu, &PopupMenuWidget::languageChosen, this, [this](const QString &code) {
         auto *about = qobject_cast<AboutWindow *>(m_aboutWindow);
         LanguageSwitch::Parts parts;
@@ -284,9 +294,15 @@ void MainWindow::createShell()
         parts.form1Root = this;
         parts.about = about ? &about->texts() : nullptr;
         parts.aboutWindow = about;
-        parts.languageLoaded = [this](const QString &) { m_eventPanel->retranslate(); };
-        parts.saveSettings = [this](const QString &c) { saveSettings(c); };
-        parts.quit = [] { QCoreApplication::quit(); };
+        parts.languageLoaded = [this](const QString &) {
+            m_eventPanel->retranslate();
+        };
+        parts.saveSettings = [this](const QString &c) {
+            saveSettings(c);
+        };
+        parts.quit = [] {
+            QCoreApplication::quit();
+        };
         LanguageSwitch(parts).switchTo(code);
     });
     connect(m_menu->item(QStringLiteral("N36")), &QAction::toggled, this, [this](bool on) {
@@ -317,9 +333,15 @@ void MainWindow::addStartupSteps()
     });
     s.add(QStringLiteral("clock ticks"), [this] {
         m_parts->ticker = std::make_unique<ClockTicker>(m_parts->clock, m_values);
-        m_parts->ticker->setReportFailure([this](const QString &text) { reportFailure(text); });
-        m_parts->ticker->setSaveSettings([this] { saveSettings(m_values.langCode); });
-        m_parts->ticker->setSayGreeting([this] { m_parts->greeting->sayGreeting(); });
+        m_parts->ticker->setReportFailure([this](const QString &text) {
+            reportFailure(text);
+        });
+        m_parts->ticker->setSaveSettings([this] {
+            saveSettings(m_values.langCode);
+        });
+        m_parts->ticker->setSayGreeting([this] {
+            m_parts->greeting->sayGreeting();
+        });
         connect(m_parts->ticker.get(), &ClockTicker::labelsChanged, this, &MainWindow::showClockLabels);
         connect(m_parts->ticker.get(), &ClockTicker::alarmStartDue, m_parts->scheduler.get(), &AlarmTimer::start);
     });
@@ -346,22 +368,34 @@ void MainWindow::addStartupSteps()
         for (int i = 0; i < m_notes.size(); ++i)
             m_notes[i]->setPlainText(m_parts->notes->load(i + 1));
     });
-    s.add(QStringLiteral("settings"), [this] { readSettings(); });
+    s.add(QStringLiteral("settings"), [this] {
+        readSettings();
+    });
     s.add(QStringLiteral("language"), [this] {
         LanguageFiles::loadLanguage(m_values.appDir, m_values.langCode, m_parts->form1, this);
         m_eventPanel->retranslate();
         QStringList names;
-        for (const char *key : {"Wellington", "Sydney", "Tokyo", "Singapore", "HongKong", "Shanghai", "Frankfurkt",
-                                "Moscow", "London", "Zurich", "Paris", "Riyadh", "NewYork", "Chicago", "LosAngeles",
-                                "Johannesburg"})
+        for (const char *key :
+             {"Wellington", "Sydney", "Tokyo", "Singapore", "HongKong", "Shanghai", "Frankfurkt", "Moscow", "London",
+              "Zurich", "Paris", "Riyadh", "NewYork", "Chicago", "LosAngeles", "Johannesburg"})
             names << m_parts->form1.text(QLatin1String(key));
         m_clockView->face().setCentreNames(names);
     });
-    s.add(QStringLiteral("language item"), [this] { m_menu->setLanguageCode(m_values.langCode); });
-    s.add(QStringLiteral("news lead item"), [this] { m_menu->setNewsLeadMinutes(m_values.newsLeadMinutes); });
-    s.add(QStringLiteral("translucency"), [this] { m_behaviour->applyStartTranslucency(); });
-    s.add(QStringLiteral("banner strip"), [this] { m_bannerStrip->setVisible(m_services.net->isOnline()); });
-    s.add(QStringLiteral("tables"), [this] { openTables(); });
+    s.add(QStringLiteral("language item"), [this] {
+        m_menu->setLanguageCode(m_values.langCode);
+    });
+    s.add(QStringLiteral("news lead item"), [this] {
+        m_menu->setNewsLeadMinutes(m_values.newsLeadMinutes);
+    });
+    s.add(QStringLiteral("translucency"), [this] {
+        m_behaviour->applyStartTranslucency();
+    });
+    s.add(QStringLiteral("banner strip"), [this] {
+        m_bannerStrip->setVisible(m_services.net->isOnline());
+    });
+    s.add(QStringLiteral("tables"), [this] {
+        openTables();
+    });
     s.add(QStringLiteral("round corners"), [this] {
         setMask(WindowShape::roundLeftCorners(size()));
         for (QWidget *panel : panels())
@@ -474,7 +508,8 @@ void MainWindow::showNextNews()
     if (econom.isActive()) {
         econom.disableControls();
         for (econom.first(); !econom.eof(); econom.next())
-            rows.append({econom.fieldByName(QStringLiteral("date")).asDate(), econom.fieldByName(QStringLiteral("time")).asTime()});
+            rows.append({econom.fieldByName(QStringLiteral("date")).asDate(),
+                         econom.fieldByName(QStringLiteral("time")).asTime()});
         econom.enableControls();
     }
     NextNews::announce(rows, m_parts->clock, *m_tray);

@@ -23,9 +23,9 @@ CalendarPanel::CalendarPanel(QWidget *parent) : QFrame(parent)
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->horizontalHeader()->setSectionsMovable(false);
-    m_grid->setStyleSheet(QStringLiteral(
-        "QTableView { background: black; color: #ffffe1; gridline-color: #404040; font: 8pt 'Arial'; }"
-        " QHeaderView::section { background: black; color: silver; border: 1px solid #404040; }"));
+    m_grid->setStyleSheet(
+        QStringLiteral("QTableView { background: black; color: #ffffe1; gridline-color: #404040; font: 8pt 'Arial'; }"
+                       " QHeaderView::section { background: black; color: silver; border: 1px solid #404040; }"));
 }
 
 const QList<CalendarPanel::Column> &CalendarPanel::columns()

@@ -16,7 +16,11 @@ public:
     /// Binds the grid to the calendar table's model and gives the seven columns their titles and widths.
     void setModel(QAbstractItemModel *model);
 
-    struct Column { QString title; int width; };
+    struct Column
+    {
+        QString title;
+        int width;
+    };
     static const QList<Column> &columns();
 
 private:

@@ -7,8 +7,7 @@
 
 NoteFiles::NoteFiles(const QString &appDir, RtfText::Decoder decode8bit)
     : m_appDir(appDir), m_decode(std::move(decode8bit))
-{
-}
+{}
 
 QString NoteFiles::path(int note) const
 {

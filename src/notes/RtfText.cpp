@@ -34,9 +34,10 @@ namespace {
 // Destinations whose content is not part of the text.
 bool skippedDestination(const QByteArray &word)
 {
-    static const QList<QByteArray> names = {"fonttbl", "colortbl", "stylesheet", "info", "pict", "header",
-                                            "footer", "listtable", "listoverridetable", "rsidtbl", "generator",
-                                            "themedata", "datastore", "latentstyles", "xmlnstbl", "object"};
+    static const QList<QByteArray> names
+        = {"fonttbl",   "colortbl",     "stylesheet",        "info",    "pict",      "header",
+           "footer",    "listtable",    "listoverridetable", "rsidtbl", "generator", "themedata",
+           "datastore", "latentstyles", "xmlnstbl",          "object"};
     return names.contains(word);
 }
 
@@ -47,7 +48,11 @@ public:
 
     QString run()
     {
-        struct Group { bool skip; int uc; };
+        struct Group
+        {
+            bool skip;
+            int uc;
+        };
         QList<Group> stack{{false, 1}};
         int skipChars = 0;
         while (m_pos < m_in.size()) {
@@ -69,7 +74,10 @@ public:
             if (c == '\r' || c == '\n')
                 continue;
             if (c != '\\') {
-                if (skipChars > 0) { --skipChars; continue; }
+                if (skipChars > 0) {
+                    --skipChars;
+                    continue;
+                }
                 if (!g.skip)
                     m_bytes += c;
                 continue;
@@ -79,7 +87,10 @@ public:
             const char n = m_in[m_pos];
             if (n == '\\' || n == '{' || n == '}') {
                 ++m_pos;
-                if (skipChars > 0) { --skipChars; continue; }
+                if (skipChars > 0) {
+                    --skipChars;
+                    continue;
+                }
                 if (!g.skip)
                     m_bytes += n;
                 continue;
@@ -87,14 +98,20 @@ public:
             if (n == '\'') {
                 const QByteArray hex = m_in.mid(m_pos + 1, 2);
                 m_pos += 3;
-                if (skipChars > 0) { --skipChars; continue; }
+                if (skipChars > 0) {
+                    --skipChars;
+                    continue;
+                }
                 if (!g.skip)
                     m_bytes += char(hex.toInt(nullptr, 16));
                 continue;
             }
             if (!std::isalpha(static_cast<unsigned char>(n))) {
                 ++m_pos; // control symbols such as \~ \- \* carry no text here
-                if (n == '~' && !g.skip) { flush(); m_text += QChar(0xA0); }
+                if (n == '~' && !g.skip) {
+                    flush();
+                    m_text += QChar(0xA0);
+                }
                 continue;
             }
             QByteArray word;

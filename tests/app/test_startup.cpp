@@ -13,11 +13,20 @@ private slots:
     {
         StartupSequence seq;
         QStringList ran;
-        seq.add(QStringLiteral("one"), [&] { ran << QStringLiteral("one"); });
-        seq.add(QStringLiteral("two"), [&] { ran << QStringLiteral("two"); throw Failure(QStringLiteral("Unable to write to /x")); });
-        seq.add(QStringLiteral("three"), [&] { ran << QStringLiteral("three"); });
+        seq.add(QStringLiteral("one"), [&] {
+            ran << QStringLiteral("one");
+        });
+        seq.add(QStringLiteral("two"), [&] {
+            ran << QStringLiteral("two");
+            throw Failure(QStringLiteral("Unable to write to /x"));
+        });
+        seq.add(QStringLiteral("three"), [&] {
+            ran << QStringLiteral("three");
+        });
         QStringList reported;
-        QVERIFY(!seq.run([&](const QString &t) { reported << t; }));
+        QVERIFY(!seq.run([&](const QString &t) {
+            reported << t;
+        }));
         QCOMPARE(ran, (QStringList{QStringLiteral("one"), QStringLiteral("two")}));
         QCOMPARE(reported, QStringList{QStringLiteral("Unable to write to /x")});
         QCOMPARE(seq.completed(), QStringList{QStringLiteral("one")});
@@ -28,8 +37,12 @@ private slots:
         StartupSequence seq;
         int n = 0;
         for (int i = 0; i < 5; ++i)
-            seq.add(QString::number(i), [&] { ++n; });
-        QVERIFY(seq.run([](const QString &) { QFAIL("nothing to report"); }));
+            seq.add(QString::number(i), [&] {
+                ++n;
+            });
+        QVERIFY(seq.run([](const QString &) {
+            QFAIL("nothing to report");
+        }));
         QCOMPARE(n, 5);
     }
 

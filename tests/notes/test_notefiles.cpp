@@ -1,7 +1,7 @@
 // Note files: rich text written and read back exactly, plain and 8-bit files, safe saving.
+#include "TempAppDir.h"
 #include "notes/NoteFiles.h"
 #include "platform/Failure.h"
-#include "TempAppDir.h"
 
 #include <QFile>
 #include <QTest>
@@ -50,8 +50,10 @@ private slots:
             << QByteArray("{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fnil Arial;}}{\\colortbl ;\\red0\\green0\\blue0;}"
                           "\\f0\\fs24 \\'cf\\'d0\\'c8\\b bold\\b0\\par\r\nnext\\par\r\n}")
             << QStringLiteral("ПРИbold\nnext");
-        QTest::newRow("unicode escape skips its fallback") << QByteArray("{\\rtf1\\uc1 \\u1044?a}") << QStringLiteral("Дa");
-        QTest::newRow("ignorable destination") << QByteArray("{\\rtf1{\\*\\generator Editor;}text}") << QStringLiteral("text");
+        QTest::newRow("unicode escape skips its fallback")
+            << QByteArray("{\\rtf1\\uc1 \\u1044?a}") << QStringLiteral("Дa");
+        QTest::newRow("ignorable destination")
+            << QByteArray("{\\rtf1{\\*\\generator Editor;}text}") << QStringLiteral("text");
         QTest::newRow("plain utf-8 file") << QByteArray("просто текст") << QStringLiteral("просто текст");
         QTest::newRow("plain 8-bit file") << QByteArray("\xcf\xd0\xc8") << QStringLiteral("ПРИ");
     }
@@ -83,7 +85,8 @@ private slots:
         notes.save(1, QStringLiteral("old"));
         QFile::setPermissions(dir.appDir(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         if (QFile(dir.path(QStringLiteral("probe"))).open(QIODevice::WriteOnly)) {
-            QFile::setPermissions(dir.appDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            QFile::setPermissions(dir.appDir(),
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
             QSKIP("running as a user who may write into a read-only folder");
         }
         QVERIFY_THROWS_EXCEPTION(Failure, notes.save(1, QStringLiteral("new")));

@@ -12,16 +12,16 @@
 #include "platform/Speech.h"
 
 #include <QList>
-#include <QTimeZone>
 #include <QStringList>
+#include <QTimeZone>
 
 class FakeClock : public Clock
 {
 public:
-    explicit FakeClock(const QDateTime &local = QDateTime(QDate(2026, 3, 5), QTime(14, 28, 30)), int offsetSeconds = 3 * 3600)
+    explicit FakeClock(const QDateTime &local = QDateTime(QDate(2026, 3, 5), QTime(14, 28, 30)),
+                       int offsetSeconds = 3 * 3600)
         : m_local(local), m_offset(offsetSeconds)
-    {
-    }
+    {}
     QDateTime localNow() const override { return m_local; }
     QDateTime utcNow() const override
     {
@@ -39,7 +39,11 @@ public:
     void setOffsetSeconds(int s) { m_offset = s; }
     /// Extra daylight-saving shift included in the local time but not in the standard offset.
     void setDaylightSeconds(int s) { m_dst = s; }
-    void setFormats(const QString &date, const QString &time) { m_dateFormat = date; m_timeFormat = time; }
+    void setFormats(const QString &date, const QString &time)
+    {
+        m_dateFormat = date;
+        m_timeFormat = time;
+    }
 
 private:
     QDateTime m_local;
@@ -59,7 +63,11 @@ public:
 class FakeSpeech : public Speech
 {
 public:
-    struct Call { QString text, soundName; bool refetch; };
+    struct Call
+    {
+        QString text, soundName;
+        bool refetch;
+    };
     QList<Call> calls;
     bool fail = false;
     void speakText(const QString &text, const QString &soundName, bool refetch) override
@@ -76,7 +84,11 @@ public:
     QStringList opened;
     QStringList started;
     bool accept = true;
-    bool open(const QString &pathOrUrl) override { opened << pathOrUrl; return accept; }
+    bool open(const QString &pathOrUrl) override
+    {
+        opened << pathOrUrl;
+        return accept;
+    }
     bool startProgram(const QString &program, const QStringList &arguments = {}) override
     {
         started << (arguments.isEmpty() ? program : program + QLatin1Char(' ') + arguments.join(QLatin1Char(' ')));
@@ -89,14 +101,27 @@ class FakePower : public Power
 public:
     int powerOffs = 0;
     int suspends = 0;
-    bool powerOff() override { ++powerOffs; return true; }
-    bool suspend() override { ++suspends; return true; }
+    bool powerOff() override
+    {
+        ++powerOffs;
+        return true;
+    }
+    bool suspend() override
+    {
+        ++suspends;
+        return true;
+    }
 };
 
 class FakeNotifier : public Notifier
 {
 public:
-    struct Balloon { QString title, text; int seconds; BalloonIcon icon; };
+    struct Balloon
+    {
+        QString title, text;
+        int seconds;
+        BalloonIcon icon;
+    };
     QList<Balloon> balloons;
     int hides = 0;
     bool showing = false;
@@ -107,14 +132,21 @@ public:
         balloons.append({title.left(63), text.left(255), seconds, icon});
         showing = true;
     }
-    void hideBalloon() override { ++hides; showing = false; }
+    void hideBalloon() override
+    {
+        ++hides;
+        showing = false;
+    }
     void playSound(const QString &name) override { sounds << name; }
 };
 
 class FakePrompts : public Prompts
 {
 public:
-    struct Shown { QString kind, title, text; };
+    struct Shown
+    {
+        QString kind, title, text;
+    };
     QList<Shown> shown;
     /// Answers given to the next questions, in order; true when the list runs out.
     QList<bool> answers;
@@ -123,8 +155,14 @@ public:
         shown.append({QStringLiteral("question"), QStringLiteral("Вопрос"), text});
         return answers.isEmpty() ? true : answers.takeFirst();
     }
-    void information(const QString &title, const QString &text) override { shown.append({QStringLiteral("information"), title, text}); }
-    void error(const QString &title, const QString &text) override { shown.append({QStringLiteral("error"), title, text}); }
+    void information(const QString &title, const QString &text) override
+    {
+        shown.append({QStringLiteral("information"), title, text});
+    }
+    void error(const QString &title, const QString &text) override
+    {
+        shown.append({QStringLiteral("error"), title, text});
+    }
 };
 
 /// One of each fake, with a Services record pointing at them.
