@@ -114,7 +114,9 @@ void AlarmTimer::scan()
                 continue;
             handle(e);
         }
-        if (!editing(*m_alarm) && !m_alarm->isEmpty()) {
+        // Only a scan that moved the cursor puts it back; a quiet scan leaves the editor untouched. While the
+        // user edits, moving the cursor would post the half-made record, so it stays where it is.
+        if (!due.isEmpty() && !editing(*m_alarm) && !m_alarm->isEmpty()) {
             if (remembered < 0 || !m_alarm->locate(remembered))
                 m_alarm->first();
         }

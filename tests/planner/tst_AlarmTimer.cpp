@@ -179,12 +179,22 @@ private slots:
                                 f.add(PlannerFixture::event(0, at(6, 9, 0), "Завтра")),
                                 f.add(PlannerFixture::event(1, at(7, 9, 0), "/usr/bin/xeyes"))};
         QVERIFY(f.alarm.locate(ids[selected]));
-        QSignalSpy scrolls(&f.alarm, &DataSet::afterScroll);
         f.scheduler.scan();
         QCOMPARE(f.fakes.shell.opened, QStringList{QStringLiteral("/usr/bin/xclock")});
         QCOMPARE(f.currentId(), ids[expected]);
         QVERIFY(!f.alarm.controlsDisabled());
         QVERIFY(!f.scheduler.isScanning());
+    }
+
+    void quietScanLeavesTheCursorAlone()
+    {
+        PlannerFixture f(at(5, 12, 0));
+        f.add(PlannerFixture::event(0, at(6, 9, 0), "Завтра"));
+        const int selected = f.add(PlannerFixture::event(0, at(7, 9, 0), "Послезавтра"));
+        QSignalSpy scrolls(&f.alarm, &DataSet::afterScroll);
+        f.scheduler.scan();
+        QCOMPARE(scrolls.size(), 0);
+        QCOMPARE(f.currentId(), selected);
     }
 
     void deletedLaunchDoesNotMakeItsNeighbourDue()
