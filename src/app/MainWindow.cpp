@@ -459,6 +459,7 @@ void MainWindow::openTables()
     TableSchemas::openAll(m_parts->phone, m_parts->alarm, m_parts->econom, m_values.appDir);
     bindPhoneBook();
     auto *calendarModel = new DataSetModel(&m_parts->econom, this);
+    connect(calendarModel, &DataSetModel::failed, this, &MainWindow::reportFailure);
     m_calendarPanel->setModel(calendarModel);
     m_calendarPanel->grid()->setSelectionModel(calendarModel->selectionModel());
 }
@@ -467,6 +468,7 @@ void MainWindow::bindPhoneBook()
 {
     auto *model = new DataSetModel(&m_parts->phone, this);
     model->setColumns({QStringLiteral("Fio")});
+    connect(model, &DataSetModel::failed, this, &MainWindow::reportFailure);
     QTableView *grid = m_phonePanel->grid();
     grid->setModel(model);
     grid->setSelectionModel(model->selectionModel());
