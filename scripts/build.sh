@@ -5,12 +5,13 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${VELTRANE_BUILD_DIR:-$root/build}
-werror=OFF
+options=()
 if [ "${1:-}" = "--werror" ]; then
-  werror=ON
+  options+=(-DVELTRANE_WERROR=ON)
   shift
 fi
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELTRANE_WERROR=$werror >/dev/null
+# Without --werror the cached choice stays: flipping it would change every compile line and rebuild everything.
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
 # Two jobs: the machines we build on have two cores, and a linking Qt WebEngine program wants the memory.
 ninja -C "$build" -j2 "$@"
