@@ -124,6 +124,18 @@ class DesktopTest(e2e.VeltraneTestCase):
             prog.wait_main_window(timeout=20)
         self.assertLess(time.monotonic() - started, 10)
 
+    def test_detached_copy_of_the_program_is_ended_at_clean_up(self):
+        src = tempfile.mkdtemp(dir=self.workdir)
+        shutil.copy(shutil.which('sleep'), os.path.join(src, e2e.PROGRAM_NAME))
+        folder = e2e.ProgramFolder(src, tempfile.mkdtemp(dir=self.workdir))
+        desk = self.desktop(tray=None)
+        # The shell ends at once; its child is left to init, outside every process tree the harness knows.
+        shell = desk.start_process('detach', ['sh', '-c', f'"{folder.executable}" 600 >/dev/null 2>&1 &'])
+        shell.wait(10)
+        pids = e2e.wait_until(folder.running_pids, 10, what='the detached copy')
+        self._clean_up()
+        e2e.wait_until(lambda: not any(e2e._alive(p) for p in pids), 10, what='the detached copy to end')
+
     def test_trayer_as_tray_host(self):
         desk = self.desktop(tray='trayer')
         self.assertTrue(desk.tray_owner())

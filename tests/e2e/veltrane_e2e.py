@@ -156,6 +156,22 @@ def _alive(pid):
     return stat[stat.rfind(b')') + 2:stat.rfind(b')') + 3] != b'Z'
 
 
+def pids_running(folder):
+    """Pids of the processes whose executable lies inside folder."""
+    prefix = os.path.realpath(folder) + os.sep
+    found = []
+    for entry in os.listdir('/proc'):
+        if not entry.isdigit():
+            continue
+        try:
+            exe = os.readlink(f'/proc/{entry}/exe')
+        except OSError:
+            continue
+        if exe.startswith(prefix) and _alive(int(entry)):
+            found.append(int(entry))
+    return found
+
+
 def _signal_all(pids, sig):
     for pid in pids:
         try:
@@ -335,6 +351,11 @@ class ProgramFolder:
             data = data.encode('utf-8')
         with open(self.file(name), 'wb') as f:
             f.write(data)
+
+    def running_pids(self):
+        """Every living process that runs this folder's executable, wherever it came from (a copy the program
+        started of itself, for instance, is no child of the harness)."""
+        return pids_running(self.path)
 
     def write_services(self, **kwargs):
         """Writes veltrane.ini holding only a loopback [Services] section (the program reads it, never writes it)."""
@@ -937,6 +958,8 @@ class VeltraneTestCase(unittest.TestCase):
                     if name.endswith('.log'):
                         shutil.copy(os.path.join(desk.workdir, name), os.path.join(target, f'{n}-{name}'))
         self._desktops = []
+        # Copies of the program that left the process tree (a restart starts a new, detached one).
+        end_processes(pids_running(self.workdir), grace=3.0)
         if os.environ.get('VELTRANE_E2E_KEEP') == '1':
             print(f'\nkept {self.workdir}')
         else:
