@@ -124,9 +124,9 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent), m_parts(std::make_uni
 MainWindow::~MainWindow()
 {
     saveAll();
-    if (m_tray)
-        m_tray->hide();
     qDeleteAll(m_otherWindows);
+    // Panels, grids, binders and the tray refer to the tables and the scheduler: they go before those parts.
+    qDeleteAll(findChildren<QObject *>(QString(), Qt::FindDirectChildrenOnly));
 }
 
 void MainWindow::createSurface()
