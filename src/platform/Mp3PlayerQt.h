@@ -18,7 +18,8 @@ public:
     void close() override;
     void play(const QString &filePath) override;
 
-    QMediaPlayer *mediaPlayer() const { return m_player; }
+    /// The back end's player, created on first use (loading the media back end costs memory and start-up time).
+    QMediaPlayer *mediaPlayer();
 
 signals:
     /// Playback has really begun (the back end reports the playing state).
@@ -29,6 +30,6 @@ signals:
     void failed(const QString &text);
 
 private:
-    QMediaPlayer *m_player;
-    QAudioOutput *m_output;
+    QMediaPlayer *m_player = nullptr;
+    QAudioOutput *m_output = nullptr;
 };
