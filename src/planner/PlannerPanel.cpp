@@ -64,6 +64,10 @@ PlannerPanel::PlannerPanel(DataSet *alarm, AlarmTimer *scheduler, const Services
     pal.setColor(QPalette::Window, Qt::black);
     pal.setColor(QPalette::WindowText, Qt::white);
     setPalette(pal);
+    // The editor was laid out for an 8-point interface font at 96 dots per inch: 11 pixels.
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
 
     buildControls();
     retranslate();

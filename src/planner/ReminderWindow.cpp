@@ -66,6 +66,10 @@ ReminderWindow::ReminderWindow(AlarmTimer *scheduler, QWidget *parent)
     toolBar->setGeometry(77, 84, 313, 29);
     toolBar->setToolButtonStyle(Qt::ToolButtonTextOnly);
     toolBar->setMovable(false);
+    // Text buttons 144 wide, one with its menu arrow, hold their captions only in a small font.
+    QFont small = toolBar->font();
+    small.setPixelSize(10);
+    toolBar->setFont(small);
 
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("PopupMenu1"));
@@ -99,6 +103,13 @@ ReminderWindow::ReminderWindow(AlarmTimer *scheduler, QWidget *parent)
     m_snoozeButton->setFixedSize(144, 21);
     m_snoozeButton->setMenu(m_menu);
     m_snoozeButton->setPopupMode(QToolButton::MenuButtonPopup);
+    {
+        // Its menu arrow leaves the caption less room than the plain button has.
+        QFont narrow = small;
+        narrow.setPixelSize(9);
+        narrow.setStretch(QFont::SemiCondensed);
+        m_snoozeButton->setFont(narrow);
+    }
     m_snoozeButton->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_snoozeButton, &QToolButton::clicked, this, [this] {
         snooze(15, QStringLiteral("min"));
