@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <functional>
 
 #include <sqlite3.h>
 
@@ -565,35 +566,15 @@ void DataSet::writeAll()
     }
 }
 
-void DataSet::writeRecord(Record &rec, bool isNew)
+void DataSet::writeInTransaction(const std::function<void()> &work)
 {
+    // Inside a batch the batch owns the transaction; otherwise each change is its own transaction.
     const bool own = m_batchDepth == 0;
     try {
         if (own)
             m_db->exec(QStringLiteral("BEGIN IMMEDIATE"));
         try {
-            if (isNew) {
-                QStringList marks;
-                for (int c = 0; c < m_fields.size(); ++c)
-                    marks << QStringLiteral("?%1").arg(c + 1);
-                SqliteDb::Statement st(*m_db,
-                                       QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                           .arg(quoted(tableName()), columnList(), marks.join(QLatin1String(", "))));
-                for (int c = 0; c < m_fields.size(); ++c)
-                    st.bind(c + 1, toStorage(c, rec.values[c]));
-                st.step();
-                rec.rowid = m_db->lastInsertRowId();
-            } else {
-                QStringList sets;
-                for (int c = 0; c < m_fields.size(); ++c)
-                    sets << QStringLiteral("%1 = ?%2").arg(quoted(m_fields[c].name)).arg(c + 2);
-                SqliteDb::Statement st(*m_db, QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?1")
-                                                  .arg(quoted(tableName()), sets.join(QLatin1String(", "))));
-                st.bind(1, QVariant(rec.rowid));
-                for (int c = 0; c < m_fields.size(); ++c)
-                    st.bind(c + 2, toStorage(c, rec.values[c]));
-                st.step();
-            }
+            work();
             if (own)
                 m_db->exec(QStringLiteral("COMMIT"));
         } catch (const SqliteDb::Error &) {
@@ -609,29 +590,40 @@ void DataSet::writeRecord(Record &rec, bool isNew)
     }
 }
 
+void DataSet::writeRecord(Record &rec, bool isNew)
+{
+    writeInTransaction([&] {
+        if (isNew) {
+            QStringList marks;
+            for (int c = 0; c < m_fields.size(); ++c)
+                marks << QStringLiteral("?%1").arg(c + 1);
+            SqliteDb::Statement st(*m_db, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                              .arg(quoted(tableName()), columnList(), marks.join(QLatin1String(", "))));
+            for (int c = 0; c < m_fields.size(); ++c)
+                st.bind(c + 1, toStorage(c, rec.values[c]));
+            st.step();
+            rec.rowid = m_db->lastInsertRowId();
+        } else {
+            QStringList sets;
+            for (int c = 0; c < m_fields.size(); ++c)
+                sets << QStringLiteral("%1 = ?%2").arg(quoted(m_fields[c].name)).arg(c + 2);
+            SqliteDb::Statement st(*m_db, QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?1")
+                                              .arg(quoted(tableName()), sets.join(QLatin1String(", "))));
+            st.bind(1, QVariant(rec.rowid));
+            for (int c = 0; c < m_fields.size(); ++c)
+                st.bind(c + 2, toStorage(c, rec.values[c]));
+            st.step();
+        }
+    });
+}
+
 void DataSet::deleteFromFile(const Record &rec)
 {
-    const bool own = m_batchDepth == 0;
-    try {
-        if (own)
-            m_db->exec(QStringLiteral("BEGIN IMMEDIATE"));
-        try {
-            SqliteDb::Statement st(*m_db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoted(tableName())));
-            st.bind(1, QVariant(rec.rowid));
-            st.step();
-            if (own)
-                m_db->exec(QStringLiteral("COMMIT"));
-        } catch (const SqliteDb::Error &) {
-            if (own) {
-                try {
-                    m_db->exec(QStringLiteral("ROLLBACK"));
-                } catch (const SqliteDb::Error &) {}
-            }
-            throw;
-        }
-    } catch (const SqliteDb::Error &e) {
-        fail(QStringLiteral("cannot be written (%1)").arg(e.message));
-    }
+    writeInTransaction([&] {
+        SqliteDb::Statement st(*m_db, QStringLiteral("DELETE FROM %1 WHERE rowid = ?1").arg(quoted(tableName())));
+        st.bind(1, QVariant(rec.rowid));
+        st.step();
+    });
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -639,21 +631,7 @@ void DataSet::deleteFromFile(const Record &rec)
 
 void DataSet::setIndexName(const QString &name)
 {
-    const QString oldName = m_indexName;
-    const QString oldFields = m_indexFieldNames;
-    m_indexName = name;
-    m_indexFieldNames.clear();
-    if (!isActive())
-        return;
-    try {
-        computeSort();
-    } catch (...) {
-        m_indexName = oldName;
-        m_indexFieldNames = oldFields;
-        computeSort();
-        throw;
-    }
-    resort(m_cur);
+    setOrder(name, QString());
 }
 
 QString DataSet::indexName() const
@@ -663,10 +641,15 @@ QString DataSet::indexName() const
 
 void DataSet::setIndexFieldNames(const QString &fields)
 {
+    setOrder(QString(), fields);
+}
+
+void DataSet::setOrder(const QString &indexName, const QString &fieldNames)
+{
     const QString oldName = m_indexName;
     const QString oldFields = m_indexFieldNames;
-    m_indexFieldNames = fields;
-    m_indexName.clear();
+    m_indexName = indexName;
+    m_indexFieldNames = fieldNames;
     if (!isActive())
         return;
     try {

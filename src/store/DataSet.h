@@ -9,6 +9,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 
 class SqliteDb;
@@ -230,6 +231,10 @@ private:
     void readStructure();
     void writeRecord(Record &rec, bool isNew);
     void deleteFromFile(const Record &rec);
+    /// Runs work in a transaction of its own (or in the open batch) and turns an SQLite error into Failure.
+    void writeInTransaction(const std::function<void()> &work);
+    /// Selects an index by name or an order by field names (one of the two is empty); restored on failure.
+    void setOrder(const QString &indexName, const QString &fieldNames);
     void writeAll();
     void createFile();
     QString columnList() const;
