@@ -160,27 +160,25 @@ void ReminderWindow::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
 }
 
+namespace {
+// The window closes even when the store refuses the change; the failure still reaches the user.
+struct HideOnExit
+{
+    QWidget *w;
+    ~HideOnExit() { w->hide(); }
+};
+} // namespace
+
 void ReminderWindow::snooze(int amount, const QString &unit)
 {
-    const int id = reminderEventId();
-    // The window closes even when the store refuses the change; the failure still reaches the user.
-    struct HideOnExit
-    {
-        QWidget *w;
-        ~HideOnExit() { w->hide(); }
-    } hideOnExit{this};
+    const HideOnExit hideOnExit{this};
     if (m_scheduler)
-        m_scheduler->shiftEvent(id, amount, unit);
+        m_scheduler->shiftEvent(reminderEventId(), amount, unit);
 }
 
 void ReminderWindow::closeAction()
 {
-    const int id = reminderEventId();
-    struct HideOnExit
-    {
-        QWidget *w;
-        ~HideOnExit() { w->hide(); }
-    } hideOnExit{this};
+    const HideOnExit hideOnExit{this};
     if (m_scheduler)
-        m_scheduler->closeReminder(id);
+        m_scheduler->closeReminder(reminderEventId());
 }

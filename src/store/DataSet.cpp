@@ -1130,25 +1130,20 @@ void DataSet::insert()
 {
     requireActive();
     checkBrowseMode();
-    const int pos = m_cur < 0 ? 0 : m_cur;
-    emit rowAboutToBeInserted(pos);
-    m_rows.insert(pos, newRecord());
-    m_cur = pos;
-    emit rowInserted(pos);
-    m_eof = m_bof = false;
-    m_modified = false;
-    setState(State::Insert);
-    emit afterInsert();
-    emit afterScroll();
+    insertNewRecordAt(m_cur < 0 ? 0 : m_cur);
 }
 
 void DataSet::append()
 {
     requireActive();
     checkBrowseMode();
-    const int pos = int(m_rows.size());
+    insertNewRecordAt(int(m_rows.size()));
+}
+
+void DataSet::insertNewRecordAt(int pos)
+{
     emit rowAboutToBeInserted(pos);
-    m_rows.append(newRecord());
+    m_rows.insert(pos, newRecord());
     m_cur = pos;
     emit rowInserted(pos);
     m_eof = m_bof = false;

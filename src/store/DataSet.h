@@ -235,6 +235,8 @@ private:
     void writeInTransaction(const std::function<void()> &work);
     /// Selects an index by name or an order by field names (one of the two is empty); restored on failure.
     void setOrder(const QString &indexName, const QString &fieldNames);
+    /// A new empty record at row pos, made current, in insert state (insert() and append()).
+    void insertNewRecordAt(int pos);
     void writeAll();
     void createFile();
     QString columnList() const;
