@@ -18,6 +18,18 @@ import veltrane_e2e as e2e  # noqa: E402
 SETTLE = 5.0
 
 
+def main_window_mapped(desk):
+    """The main window is on screen: titled like the program, larger than a tray icon, not a message box."""
+    for wid in desk.windows(cls=e2e.PROGRAM_NAME, name=f'^{e2e.PROGRAM_NAME}$'):
+        try:
+            geo = desk.geometry(wid)
+        except e2e.HarnessError:
+            continue
+        if geo.width >= 65 and geo.height >= 65 and 'DIALOG' not in desk.window_types(wid):
+            return True
+    return False
+
+
 def one_run(desk, workdir, n):
     folder = e2e.ProgramFolder(e2e.program_source_dir(), tempfile.mkdtemp(prefix=f'run{n}-', dir=workdir))
     started = time.monotonic()
@@ -36,7 +48,7 @@ def one_run(desk, workdir, n):
             if not prog.running():
                 raise e2e.HarnessError(f'program ended:\n{prog.output()}')
             if mapped is None and now >= next_look:
-                if desk.windows(cls=e2e.PROGRAM_NAME, name=f'^{e2e.PROGRAM_NAME}$'):
+                if main_window_mapped(desk):
                     mapped = time.monotonic()
                 next_look = now + 0.1
             # A program without the trace line is timed to its window; give the line a few seconds to come.
@@ -50,6 +62,9 @@ def one_run(desk, workdir, n):
         else:
             raise e2e.HarnessError('no window within 120 s')
         time.sleep(SETTLE)
+        boxes = prog.message_boxes()
+        if boxes:
+            print(f'run {n}: a message box is open: {[title for _, title in boxes]}', flush=True)
         rss, tree = prog.rss_kb(), prog.tree_rss_kb()
         prog.terminate(timeout=60)
         return elapsed, how, rss, tree
