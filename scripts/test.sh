@@ -8,7 +8,7 @@ build=${VELTRANE_BUILD_DIR:-$root/build}
 export VELTRANE_BUILD_DIR=$build
 
 "$root/scripts/install-deps.sh"
-"$root/scripts/build.sh" --werror
+"$root/scripts/build.sh" --werror || { echo "test: the build failed (warnings count as errors here)" >&2; exit 1; }
 "$root/scripts/format-check.sh"
 
 # No test may reach past loopback, and no test needs the caller's desktop: the end-to-end tests bring their own.
