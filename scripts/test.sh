@@ -9,7 +9,7 @@ export VELTRANE_BUILD_DIR=$build
 
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh" --werror || { echo "test: the build failed (warnings count as errors here)" >&2; exit 1; }
-"$root/scripts/format-check.sh"
+"$root/scripts/format-check.sh" --strict
 
 # No test may reach past loopback, and no test needs the caller's desktop: the end-to-end tests bring their own.
 unset DISPLAY WAYLAND_DISPLAY
