@@ -82,6 +82,5 @@ private slots:
     }
 };
 
-Q_DECLARE_METATYPE(QList<Address>)
 QTEST_GUILESS_MAIN(TestNetState)
 #include "test_net_state.moc"
