@@ -17,6 +17,7 @@
 #include "clock/ClockFaceView.h"
 #include "clock/ClockTicker.h"
 #include "clock/Greeting.h"
+#include "clock/SessionBoard.h"
 #include "clock/Voice.h"
 #include "i18n/LanguageFiles.h"
 #include "i18n/LanguageSwitch.h"
@@ -375,10 +376,8 @@ void MainWindow::addStartupSteps()
         LanguageFiles::loadLanguage(m_values.appDir, m_values.langCode, m_parts->form1, this);
         m_eventPanel->retranslate();
         QStringList names;
-        for (const char *key :
-             {"Wellington", "Sydney", "Tokyo", "Singapore", "HongKong", "Shanghai", "Frankfurkt", "Moscow", "London",
-              "Zurich", "Paris", "Riyadh", "NewYork", "Chicago", "LosAngeles", "Johannesburg"})
-            names << m_parts->form1.text(QLatin1String(key));
+        for (const QString &key : SessionBoard::nameKeys())
+            names << m_parts->form1.text(key);
         m_clockView->face().setCentreNames(names);
     });
     s.add(QStringLiteral("language item"), [this] {
@@ -428,13 +427,8 @@ void MainWindow::readSettings()
     m_clockView->face().setActiveOnly(settings.n9);
     settings.applyTo(m_values);
     m_parts->addresses.read(*m_parts->ini);
-    applyVoiceSettings();
-}
-
-void MainWindow::applyVoiceSettings()
-{
+    m_parts->voice->setEnabled(settings.n36);
     m_parts->voice->setServiceUrl(m_parts->addresses.speech(QStringLiteral("/")));
-    m_parts->voice->setEnabled(m_menu->item(QStringLiteral("N36"))->isChecked());
 }
 
 void MainWindow::saveSettings(const QString &code)

@@ -53,7 +53,6 @@ private:
     void createMenuAndTray();
     void createVoiceAndScheduler();
     void readSettings();
-    void applyVoiceSettings();
     void openTables();
     void bindPhoneBook();
     void showClockLabels(const ClockLabels &labels);
