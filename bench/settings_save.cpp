@@ -1,7 +1,7 @@
 // Times the saves that touch the settings and language files: a first save into empty files, a save that
 // changes nothing, and a save after one caption changed. Prints milliseconds (median of the runs).
-#include "app/IniFile.h"
 #include "app/Settings.h"
+#include "files/IniFile.h"
 #include "i18n/LanguageFiles.h"
 #include "i18n/LanguageTexts.h"
 #include "platform/SystemClock.h"

@@ -1,7 +1,6 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutWindow.h"
-#include "app/IniFile.h"
 #include "app/NextNews.h"
 #include "app/PopupMenuWidget.h"
 #include "app/PromptsDialog.h"
@@ -19,6 +18,7 @@
 #include "clock/Greeting.h"
 #include "clock/SessionBoard.h"
 #include "clock/Voice.h"
+#include "files/IniFile.h"
 #include "i18n/LanguageFiles.h"
 #include "i18n/LanguageSwitch.h"
 #include "i18n/LanguageTexts.h"

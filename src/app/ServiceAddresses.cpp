@@ -1,6 +1,6 @@
 #include "app/ServiceAddresses.h"
 
-#include "app/IniFile.h"
+#include "files/IniFile.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "app/Settings.h"
 
-#include "app/IniFile.h"
 #include "app/ProgramValues.h"
+#include "files/IniFile.h"
 #include "platform/SystemLanguage.h"
 
 namespace {

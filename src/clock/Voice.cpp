@@ -1,12 +1,12 @@
 #include "clock/Voice.h"
 
+#include "files/SafeFile.h"
 #include "online/HttpGetClient.h"
 #include "platform/Failure.h"
 #include "platform/Mp3Player.h"
 #include "platform/NetState.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 Voice::Voice(NetState *net, HttpGetClient *http, Mp3Player *player, const QString &appDir, const QUrl &serviceUrl)
     : m_net(net), m_http(http), m_player(player), m_appDir(appDir), m_serviceUrl(serviceUrl)
@@ -76,9 +76,7 @@ void Voice::speakText(const QString &text, const QString &soundName, bool refetc
         }
         // Raises on an error status or a network failure; nothing is written then.
         const QByteArray body = m_http->get(m_serviceUrl, requestTarget(text));
-        QSaveFile out(file);
-        if (!out.open(QIODevice::WriteOnly) || out.write(body) != body.size() || !out.commit())
-            throw Failure(QStringLiteral("Не удалось записать файл ") + file);
+        SafeFile::write(file, body);
     }
 
     if (!QFile::exists(file))

@@ -1,6 +1,6 @@
 #include "i18n/LanguageFiles.h"
 
-#include "app/IniFile.h"
+#include "files/IniFile.h"
 #include "i18n/CaptionBinder.h"
 #include "i18n/LanguageTexts.h"
 

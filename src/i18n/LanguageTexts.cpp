@@ -1,6 +1,6 @@
 #include "i18n/LanguageTexts.h"
 
-#include "app/IniFile.h"
+#include "files/IniFile.h"
 
 namespace {
 

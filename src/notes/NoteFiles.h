@@ -15,7 +15,8 @@ public:
     QString path(int note) const;
     /// Writes an empty rich-text document for each note whose file is missing.
     void createMissing() const;
-    /// The text of a note; a missing or unreadable file reads as empty.
+    /// The text of a note; a missing file reads as empty. Throws Failure naming the file when it cannot be
+    /// read or is not a regular file.
     QString load(int note) const;
     /// Replaces the file as a whole (a temporary file renamed over it), so a crash mid-save never leaves a
     /// cut note. Throws Failure when the file cannot be written.

@@ -1,7 +1,7 @@
 // The [Form] settings: defaults, reading rules per key, the write order, and what a save leaves alone.
-#include "app/IniFile.h"
 #include "app/ProgramValues.h"
 #include "app/Settings.h"
+#include "files/IniFile.h"
 #include "platform/Failure.h"
 #include "platform/TextCodec.h"
 

@@ -1,6 +1,6 @@
 // The [Services] addresses: loopback defaults, what the file may change, and what it may not.
-#include "app/IniFile.h"
 #include "app/ServiceAddresses.h"
+#include "files/IniFile.h"
 
 #include "TempAppDir.h"
 

@@ -1,6 +1,6 @@
 // The About window's texts: loaded from section AboutBox onto its named controls, saved from what they show.
 #include "app/AboutWindow.h"
-#include "app/IniFile.h"
+#include "files/IniFile.h"
 
 #include "TempAppDir.h"
 

@@ -1,5 +1,5 @@
 // Language files: reading with defaults, the complete write-back, captions on named objects, the About section.
-#include "app/IniFile.h"
+#include "files/IniFile.h"
 #include "i18n/CaptionBinder.h"
 #include "i18n/LanguageFiles.h"
 #include "i18n/LanguageTexts.h"

@@ -1,5 +1,5 @@
 // The language switch: About texts into the old file, then the new language, a save, a restart, the end.
-#include "app/IniFile.h"
+#include "files/IniFile.h"
 #include "i18n/LanguageFiles.h"
 #include "i18n/LanguageSwitch.h"
 #include "i18n/LanguageTexts.h"

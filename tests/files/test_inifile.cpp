@@ -1,5 +1,5 @@
 // The settings-file engine: reading rules, write-through, key placement, escaping, atomic replace, dates.
-#include "app/IniFile.h"
+#include "files/IniFile.h"
 #include "platform/Failure.h"
 #include "platform/TextCodec.h"
 

@@ -1,11 +1,11 @@
-#include "app/IniFile.h"
+#include "files/IniFile.h"
+
+#include "files/SafeFile.h"
 
 #include "platform/Clock.h"
 #include "platform/Failure.h"
 #include "platform/TextCodec.h"
 
-#include <QFile>
-#include <QSaveFile>
 #include <QTime>
 
 #include <cctype>
@@ -123,13 +123,14 @@ IniFile::IniFile(const QString &path, const Clock *clock) : m_path(path), m_cloc
 
 QStringList IniFile::readLines(QString *eol) const
 {
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Throws Failure naming the file when something other than a regular file stands there.
+    const std::optional<QByteArray> bytes = SafeFile::read(m_path);
+    if (!bytes) {
         if (eol)
             *eol = QStringLiteral("\n");
         return {};
     }
-    const QString text = TextCodec::decodeFile(file.readAll());
+    const QString text = TextCodec::decodeFile(*bytes);
     if (eol) {
         const qsizetype lf = text.indexOf(QLatin1Char('\n'));
         *eol = (lf > 0 && text.at(lf - 1) == QLatin1Char('\r')) ? QStringLiteral("\r\n") : QStringLiteral("\n");
@@ -382,17 +383,6 @@ void IniFile::commit(const QStringList &lines, const QString &eol) const
     QString text = lines.join(eol);
     if (!lines.isEmpty())
         text += eol;
-    // The new content goes to a temporary file beside the old one and replaces it by a rename: a crash or a
-    // full disk in the middle leaves the previous file as it was instead of a truncated one.
-    // Unbuffered, so a failing write is seen here: with the default buffer, Qt 6.4 loses an error raised by
-    // the final flush (a full disk, a file size limit) and renames the cut-off file into place anyway.
-    QSaveFile file(m_path);
-    const QByteArray bytes = text.toUtf8();
-    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(bytes) == bytes.size()
-                   && file.error() == QFileDevice::NoError;
-    if (!written)
-        file.cancelWriting();
-    written = file.commit() && written;
-    if (!written)
-        throw Failure(QStringLiteral("Unable to write to %1").arg(m_path));
+    // Replaced as a whole: a crash or a full disk in the middle leaves the previous file as it was.
+    SafeFile::write(m_path, text.toUtf8());
 }
