@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/MainWindow.h"
+#include "app/ProgramEnd.h"
 #include "platform/Failure.h"
 
 #include <QHelpEvent>
@@ -58,8 +59,13 @@ bool Application::notify(QObject *receiver, QEvent *event)
 int Application::run(int argc, char **argv)
 {
     Application app(argc, argv);
+    // Watched before anything else, so that SIGTERM during the start-up (or its error box) is not lost.
+    ProgramEnd end;
     // Creating the main window runs its start-up steps; it then creates the other windows in their order.
-    MainWindow window;
+    MainWindow window(end);
+    // Asked to end during the start-up: straight on to the saves (the window's destruction) and the end.
+    if (end.isRequested())
+        return 0;
     window.createOtherWindows();
     window.show();
     return app.exec();

@@ -3,11 +3,11 @@
 #include "app/AboutWindow.h"
 #include "app/NextNews.h"
 #include "app/PopupMenuWidget.h"
+#include "app/ProgramEnd.h"
 #include "app/PromptsDialog.h"
 #include "app/ServiceAddresses.h"
 #include "app/Settings.h"
 #include "app/StartupSequence.h"
-#include "app/TerminationWatcher.h"
 #include "app/ToolbarPanel.h"
 #include "app/TrayIcon.h"
 #include "app/WindowBehaviourWidget.h"
@@ -67,7 +67,6 @@ struct MainWindow::Parts
     DesktopShell shell;
     LogindPower power;
     StartupSequence startup;
-    TerminationWatcher termination;
 
     std::unique_ptr<IniFile> ini;
     Settings settings;
@@ -89,8 +88,13 @@ struct MainWindow::Parts
     PowerCountdown countdown{&power};
 };
 
-MainWindow::MainWindow(QWidget *parent) : QWidget(parent), m_parts(std::make_unique<Parts>())
+MainWindow::MainWindow(ProgramEnd &end, QWidget *parent)
+    : QWidget(parent), m_end(end), m_parts(std::make_unique<Parts>())
 {
+    // The platform's end of the program stops the start-up steps; the saves follow as the window goes.
+    connect(&m_end, &ProgramEnd::requested, this, [this] {
+        m_parts->startup.stop();
+    });
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Veltrane"));
     m_services.clock = &m_parts->clock;
@@ -103,16 +107,12 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent), m_parts(std::make_uni
     createSurface();
     createShell();
     addStartupSteps();
+    if (m_end.isRequested())
+        m_parts->startup.stop();
     m_parts->startup.run([this](const QString &text) {
         reportFailure(text);
     });
 
-    // The platform's end of the program (SIGTERM, the end of the session) is a close request: the same
-    // saves as a close, then a normal end.
-    connect(&m_parts->termination, &TerminationWatcher::terminationRequested, this, [this] {
-        close();
-        QCoreApplication::quit();
-    });
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this] {
         saveAll();
     });
@@ -340,8 +340,8 @@ void MainWindow::addStartupSteps()
         m_parts->ticker->setSaveSettings([this] {
             saveSettings(m_values.langCode);
         });
-        m_parts->ticker->setSayGreeting([this] {
-            m_parts->greeting->sayGreeting();
+        m_parts->ticker->setSayGreeting([this](const QObject *context, Speech::Done done) {
+            m_parts->greeting->sayGreeting(context, std::move(done));
         });
         connect(m_parts->ticker.get(), &ClockTicker::labelsChanged, this, &MainWindow::showClockLabels);
         connect(m_parts->ticker.get(), &ClockTicker::alarmStartDue, m_parts->scheduler.get(), &AlarmTimer::start);
@@ -515,6 +515,10 @@ void MainWindow::reportFailure(const QString &text)
 {
     // Also into the session's log, where a box the user dismissed can still be read.
     qWarning().noquote() << "Veltrane:" << text;
+    // Once the platform ends the program nobody is there to answer a box, and it would hold the end up:
+    // the log is the report then.
+    if (m_end.isRequested())
+        return;
     m_services.prompts->error(QStringLiteral("Veltrane"), text);
 }
 

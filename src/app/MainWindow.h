@@ -14,6 +14,7 @@ class QTextEdit;
 class CalendarPanel;
 class ClockFaceView;
 class PhoneBookPanel;
+class ProgramEnd;
 class PlannerPanel;
 class PopupMenuWidget;
 class ToolbarPanel;
@@ -25,7 +26,9 @@ class MainWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget *parent = nullptr);
+    /// end: the platform's end of the program, watched since before this window; while the start-up steps
+    /// run, a request stops them.
+    explicit MainWindow(ProgramEnd &end, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     const ProgramValues &values() const { return m_values; }
@@ -59,6 +62,7 @@ private:
     void showNextNews();
     void reportFailure(const QString &text);
 
+    ProgramEnd &m_end;
     std::unique_ptr<Parts> m_parts;
     ProgramValues m_values;
     Services m_services;

@@ -13,6 +13,8 @@ bool StartupSequence::run(const Reporter &report)
 {
     m_completed.clear();
     for (auto &[name, step] : m_steps) {
+        if (m_stopped)
+            return false;
         try {
             step();
         } catch (const Failure &f) {

@@ -17,6 +17,8 @@ public:
     /// Runs the steps in the order they were added. A step that throws is reported through the reporter,
     /// and no later step runs. Returns whether every step ran.
     bool run(const Reporter &report);
+    /// No step after the one running now is started (the program is asked to end meanwhile).
+    void stop() { m_stopped = true; }
 
     /// Names of the steps that ran to the end, in order (for tests and tracing).
     QStringList completed() const { return m_completed; }
@@ -24,4 +26,5 @@ public:
 private:
     std::vector<std::pair<QString, Step>> m_steps;
     QStringList m_completed;
+    bool m_stopped = false;
 };

@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/Failure.h"
 
+#include <QDebug>
 #include <limits>
 #include <malloc.h>
 
@@ -69,25 +70,35 @@ void ClockTicker::tick()
     } catch (const Failure &failure) {
         if (!m_reportFailure)
             throw;
-        m_reportFailure(failure.text());
+        reportLater(failure.text());
     }
+}
+
+void ClockTicker::reportLater(const QString &text)
+{
+    if (!m_reportFailure) {
+        qWarning().noquote() << "Veltrane:" << text;
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this,
+        [this, text] {
+            m_reportFailure(text);
+        },
+        Qt::QueuedConnection);
 }
 
 void ClockTicker::runTick()
 {
     if (m_trim)
         m_trim();
-    // Counted before anything that may wait: a tick nested inside a greeting's download sees 11 and
-    // cannot greet a second time. Held at its top rather than wrapping round to the delayed starts again.
+    // Held at its top rather than wrapping round to the delayed starts again.
     if (m_ticks < std::numeric_limits<int>::max())
         ++m_ticks;
-    // This tick's own number: ticks nested inside the greeting move m_ticks on, and one of them may be the
-    // 30th, which must not make this tick start the scheduler a second time.
-    const int thisTick = m_ticks;
 
-    if (thisTick == GreetingTick)
+    if (m_ticks == GreetingTick)
         greetIfNewDay();
-    if (thisTick == AlarmTick)
+    if (m_ticks == AlarmTick)
         emit alarmStartDue();
 
     m_labels = formatLabels(m_clock.localNow(), m_clock.utcNow(), m_values.versionLabelText);
@@ -99,9 +110,27 @@ void ClockTicker::greetIfNewDay()
     const QDate today = m_clock.today();
     if (today == m_values.lastGreetingDate)
         return;
-    if (m_sayGreeting)
-        m_sayGreeting(); // a failure leaves the date as it was, so the next start tries again
+    if (!m_sayGreeting) {
+        greeted(today);
+        return;
+    }
+    m_sayGreeting(this, [this, today](const Speech::Result &result) {
+        // A failure leaves the date as it was, so the next start greets again.
+        if (result.failed)
+            reportLater(result.failure);
+        else
+            greeted(today);
+    });
+}
+
+void ClockTicker::greeted(const QDate &today)
+{
     m_values.lastGreetingDate = today;
-    if (m_saveSettings)
+    if (!m_saveSettings)
+        return;
+    try {
         m_saveSettings();
+    } catch (const Failure &failure) {
+        reportLater(failure.text());
+    }
 }

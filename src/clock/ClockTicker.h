@@ -1,6 +1,8 @@
 // The one-second clock tick `Timer2`: working-set trim, tick count, delayed starts and the two time labels.
 #pragma once
 
+#include "platform/Speech.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QString>
@@ -35,13 +37,18 @@ public:
 
     /// `TrimWorkingSet`, run first on every tick. By default glibc's malloc_trim(0).
     void setTrimWorkingSet(std::function<void()> trim) { m_trim = std::move(trim); }
-    /// `SayGreeting`: speaks the daily greeting; a failure is thrown (Failure) and leaves the date unrecorded.
-    void setSayGreeting(std::function<void()> sayGreeting) { m_sayGreeting = std::move(sayGreeting); }
-    /// `SaveSettings` with the current `LangCode`, run after a greeting to store the new date.
+    /// `SayGreeting`: starts the daily greeting and returns at once; done follows from the event loop (see
+    /// Speech). The tick never waits for it: the labels go on changing while the recording downloads.
+    using SayGreeting = std::function<void(const QObject *context, Speech::Done done)>;
+    void setSayGreeting(SayGreeting sayGreeting) { m_sayGreeting = std::move(sayGreeting); }
+    /// `SaveSettings` with the current `LangCode`, run once the greeting has been spoken, to store the new date.
+    /// Throws Failure when the file cannot be written.
     void setSaveSettings(std::function<void()> saveSettings) { m_saveSettings = std::move(saveSettings); }
 
-    /// Shows a failure raised inside the tick (the main window's error box). Without it the failure is thrown
-    /// on to the caller of tick().
+    /// Shows a failure of the tick or of the greeting (the main window's error box). It is called from the
+    /// event loop after the tick's slot has returned, so a box waiting for the user never holds the tick up.
+    /// Without it a failure inside the tick is thrown on to the caller of tick(), and a failed greeting is
+    /// only logged.
     void setReportFailure(std::function<void(const QString &text)> report) { m_reportFailure = std::move(report); }
 
     /// Starts `Timer2` (1 s). `ClockTicks` counts from where it stands (0 after construction).
@@ -58,8 +65,9 @@ public:
     static ClockLabels formatLabels(const QDateTime &local, const QDateTime &utc, const QString &versionLabelText);
 
 public slots:
-    /// `Timer2Timer`. A failure of the greeting or of the settings save ends the tick there: the steps after it
-    /// are skipped for this second and the failure goes to the reporter (never through the timer's signal).
+    /// `Timer2Timer`. Never waits: the greeting is started here and finishes later. A failure inside the tick
+    /// ends it there (the steps after it are skipped for this second) and goes to the reporter once the slot
+    /// has returned (never through the timer's signal).
     void tick();
 
 signals:
@@ -72,6 +80,10 @@ signals:
 private:
     void runTick();
     void greetIfNewDay();
+    /// Records today as greeted and saves the settings, which store it.
+    void greeted(const QDate &today);
+    /// Hands a failure to the reporter after the current slot has returned.
+    void reportLater(const QString &text);
 
     const Clock &m_clock;
     ProgramValues &m_values;
@@ -79,7 +91,7 @@ private:
     int m_ticks = 0;
     ClockLabels m_labels;
     std::function<void()> m_trim;
-    std::function<void()> m_sayGreeting;
+    SayGreeting m_sayGreeting;
     std::function<void()> m_saveSettings;
     std::function<void(const QString &)> m_reportFailure;
 };

@@ -1,7 +1,6 @@
 #include "clock/Greeting.h"
 
 #include "platform/Clock.h"
-#include "platform/Speech.h"
 
 Greeting::Greeting(const Clock *clock, Speech *speech, TextLookup texts)
     : m_clock(clock), m_speech(speech), m_texts(std::move(texts))
@@ -36,7 +35,7 @@ QString Greeting::sentence() const
            + todayWeekdayName() + QStringLiteral(", ") + m_clock->formatShortDate(now.date()) + QStringLiteral(" года");
 }
 
-void Greeting::sayGreeting()
+void Greeting::sayGreeting(const QObject *context, Speech::Done done)
 {
-    m_speech->speakText(sentence(), QStringLiteral("hello-") + m_voiceLang, true);
+    m_speech->speakText(sentence(), QStringLiteral("hello-") + m_voiceLang, true, context, std::move(done));
 }

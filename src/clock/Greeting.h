@@ -1,12 +1,13 @@
 // `SayGreeting`: the daily sentence naming the part of the day, the weekday and the date, spoken aloud.
 #pragma once
 
+#include "platform/Speech.h"
+
 #include <QString>
 #include <QTime>
 #include <functional>
 
 class Clock;
-class Speech;
 
 class Greeting
 {
@@ -19,9 +20,9 @@ public:
     /// `VoiceLang`, which names the recording "hello-" + code.
     void setVoiceLang(const QString &code) { m_voiceLang = code; }
 
-    /// Speaks sentence() as "hello-" + `VoiceLang`, always fetched anew. Failures reach the caller, which
-    /// then leaves `LastGreetingDate` as it was.
-    void sayGreeting();
+    /// Speaks sentence() as "hello-" + `VoiceLang`, always fetched anew, and returns at once. done tells the
+    /// caller what became of it (a failed greeting leaves `LastGreetingDate` as it was); see Speech.
+    void sayGreeting(const QObject *context = nullptr, Speech::Done done = {});
     /// Greeting word, a space, `tud`, a space, the weekday, ", ", the short date and " года".
     QString sentence() const;
     /// `TodayWeekdayName`: the caption `Day1` (Sunday) .. `Day7` (Saturday) for today.

@@ -5,21 +5,35 @@
 #include "platform/Speech.h"
 
 #include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QUrl>
 
+class HttpExchange;
 class HttpGetClient;
 class Mp3Player;
 class NetState;
 
-class Voice : public Speech
+/*
+ * Nothing here waits. A request is taken up from the event loop after speakText() returned: a cached
+ * recording plays at once, anything else is downloaded in the background and played when it has arrived.
+ * A request for a recording that is already on its way waits for that download (a refetch starts it anew,
+ * since its text may have changed); each request's `done` runs once with what became of it.
+ */
+class Voice : public QObject, public Speech
 {
+    Q_OBJECT
 public:
     /// Where the local speech service (tools/speech_service.py) listens unless `[Services] SpeechUrl` says else.
     static constexpr const char *DefaultServiceUrl = "http://127.0.0.1:5125";
 
     /// serviceUrl: scheme, host and port of the speech service (`[Services] SpeechUrl`).
-    Voice(NetState *net, HttpGetClient *http, Mp3Player *player, const QString &appDir, const QUrl &serviceUrl);
+    Voice(NetState *net, HttpGetClient *http, Mp3Player *player, const QString &appDir, const QUrl &serviceUrl,
+          QObject *parent = nullptr);
+    ~Voice() override;
 
     /// `VoiceLang`: the two-letter speech language ("ru", "en", ..., or empty).
     void setVoiceLang(const QString &code) { m_voiceLang = code; }
@@ -32,10 +46,14 @@ public:
 
     /// Offline, Ukrainian or Bulgarian speech, or the voice switched off: nothing at all, not even a cached
     /// recording. Otherwise fetches the recording when it is not cached or refetch is set (closing the player
-    /// and deleting the old file first), then plays the file and returns once playback has started.
-    /// Throws Failure when the download fails (no file is left then) or the file is not MPEG audio (it is
-    /// deleted, so the next call fetches it again). Blocks in a nested event loop while downloading.
-    void speakText(const QString &text, const QString &soundName, bool refetch) override;
+    /// and deleting the old file first), then plays the file. Fails (through done) when the download fails (no
+    /// file is left then) or the answer is not MPEG audio (it is not kept, so the next request fetches it
+    /// again). Returns at once; see Speech.
+    void speakText(const QString &text, const QString &soundName, bool refetch, const QObject *context = nullptr,
+                   Done done = {}) override;
+
+    /// Requests taken up and not yet answered.
+    int pendingCount() const;
 
     /// AppDir + soundName + ".mp3".
     QString soundFile(const QString &soundName) const;
@@ -49,6 +67,24 @@ public:
     static bool isMpegAudio(const QByteArray &bytes);
 
 private:
+    struct Waiter
+    {
+        QPointer<const QObject> context;
+        bool hasContext = false;
+        Done done;
+    };
+    struct Download
+    {
+        QPointer<HttpExchange> exchange;
+        QList<Waiter> waiters;
+    };
+
+    void takeUp(const QString &text, const QString &soundName, bool refetch, const Waiter &waiter);
+    void arrived(const QString &soundName, const QByteArray &body, const QString &failure);
+    /// Plays a stored recording; the failure's text, or empty.
+    QString play(const QString &file);
+    static void answer(const Waiter &waiter, const Result &result);
+
     NetState *m_net;
     HttpGetClient *m_http;
     Mp3Player *m_player;
@@ -56,4 +92,6 @@ private:
     QUrl m_serviceUrl;
     QString m_voiceLang;
     bool m_enabled = true;
+    int m_queued = 0;
+    QHash<QString, Download> m_downloads;
 };

@@ -230,80 +230,140 @@ private:
 
 } // namespace
 
-HttpResponse HttpExchange::run(const QString &host, quint16 port, const QByteArray &request,
-                               const HttpTimeouts &timeouts, bool bodyless)
+class HttpExchange::Parser : public ResponseParser
 {
-    // Declared in this order so that the connections (owned by guard) go first, then the socket, and the
-    // state the handlers touch outlives both.
-    ResponseParser parser(bodyless);
-    QString failure;
-    bool finished = false;
-    QEventLoop loop;
-    QTcpSocket socket;
-    QTimer connectTimer;
-    QTimer totalTimer;
-    QObject guard;
+public:
+    using ResponseParser::ResponseParser;
+};
 
-    auto finish = [&](const QString &error) {
-        if (finished)
-            return;
-        finished = true;
-        failure = error;
-        connectTimer.stop();
-        totalTimer.stop();
-        loop.quit();
-    };
-    auto readAvailable = [&] {
-        parser.feed(socket.readAll());
-        if (parser.bad())
-            finish(parser.error());
-        else if (parser.done())
-            finish({});
-    };
-    auto closed = [&] {
-        if (finished)
-            return;
-        parser.feed(socket.readAll());
-        parser.closed();
-        finish(parser.bad() ? parser.error() : QString());
-    };
+HttpExchange::HttpExchange(const QString &host, quint16 port, const QByteArray &request, const HttpTimeouts &timeouts,
+                           bool bodyless, QObject *parent)
+    : QObject(parent),
+      m_host(host),
+      m_port(port),
+      m_request(request),
+      m_timeouts(timeouts),
+      m_parser(std::make_unique<Parser>(bodyless))
+{}
 
-    connectTimer.setSingleShot(true);
-    totalTimer.setSingleShot(true);
-    QObject::connect(&connectTimer, &QTimer::timeout, &guard, [&] {
+HttpExchange::HttpExchange(const QString &failure, QObject *parent)
+    : QObject(parent), m_parser(std::make_unique<Parser>(false)), m_failure(failure)
+{}
+
+HttpExchange::~HttpExchange()
+{
+    if (m_socket) {
+        // Quietly: nothing may reach the handlers of an exchange that is going away.
+        m_socket->disconnect(this);
+        m_socket->abort();
+    }
+}
+
+void HttpExchange::start()
+{
+    if (m_socket || m_finished)
+        return;
+    if (!m_failure.isEmpty()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                finish(m_failure);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    m_socket = new QTcpSocket(this);
+    m_connectTimer = new QTimer(this);
+    m_totalTimer = new QTimer(this);
+    m_connectTimer->setSingleShot(true);
+    m_totalTimer->setSingleShot(true);
+    connect(m_connectTimer, &QTimer::timeout, this, [this] {
         finish(QStringLiteral("Connect timed out."));
-        socket.abort();
     });
-    QObject::connect(&totalTimer, &QTimer::timeout, &guard, [&] {
+    connect(m_totalTimer, &QTimer::timeout, this, [this] {
         finish(QStringLiteral("Read timed out."));
-        socket.abort();
     });
-    QObject::connect(&socket, &QTcpSocket::connected, &guard, [&] {
-        connectTimer.stop();
-        socket.write(request);
+    connect(m_socket, &QTcpSocket::connected, this, [this] {
+        m_connectTimer->stop();
+        m_socket->write(m_request);
     });
-    QObject::connect(&socket, &QTcpSocket::readyRead, &guard, readAvailable);
-    QObject::connect(&socket, &QTcpSocket::disconnected, &guard, closed);
-    QObject::connect(&socket, &QTcpSocket::errorOccurred, &guard, [&](QAbstractSocket::SocketError error) {
+    connect(m_socket, &QTcpSocket::readyRead, this, &HttpExchange::readAvailable);
+    connect(m_socket, &QTcpSocket::disconnected, this, &HttpExchange::closed);
+    connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
         if (error == QAbstractSocket::RemoteHostClosedError)
             closed();
         else
-            finish(socket.errorString());
+            finish(m_socket->errorString());
     });
 
-    connectTimer.start(timeouts.connectMs);
-    totalTimer.start(timeouts.totalMs);
-    socket.connectToHost(host, port);
-    if (!finished)
-        loop.exec();
-    if (!finished) {
-        // The event loop was told to end from outside (the application is quitting).
-        finish(QStringLiteral("Request cancelled."));
-        socket.abort();
+    m_connectTimer->start(m_timeouts.connectMs);
+    m_totalTimer->start(m_timeouts.totalMs);
+    // A failure the socket reports inside connectToHost() (a refused loopback port) is told after it returns.
+    m_starting = true;
+    m_socket->connectToHost(m_host, m_port);
+    m_starting = false;
+    if (m_finished)
+        QMetaObject::invokeMethod(this, &HttpExchange::finished, Qt::QueuedConnection);
+}
+
+HttpResponse HttpExchange::takeResponse()
+{
+    return m_parser->take();
+}
+
+void HttpExchange::readAvailable()
+{
+    if (m_finished)
+        return;
+    m_parser->feed(m_socket->readAll());
+    if (m_parser->bad())
+        finish(m_parser->error());
+    else if (m_parser->done())
+        finish({});
+}
+
+void HttpExchange::closed()
+{
+    if (m_finished)
+        return;
+    m_parser->feed(m_socket->readAll());
+    m_parser->closed();
+    finish(m_parser->bad() ? m_parser->error() : QString());
+}
+
+void HttpExchange::finish(const QString &failure)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_failure = failure;
+    if (m_connectTimer)
+        m_connectTimer->stop();
+    if (m_totalTimer)
+        m_totalTimer->stop();
+    if (m_socket && !failure.isEmpty()) {
+        m_socket->disconnect(this);
+        m_socket->abort();
     }
-    if (!failure.isEmpty())
-        throw Failure(failure);
-    return parser.take();
+    if (!m_starting)
+        emit finished();
+}
+
+HttpResponse HttpExchange::run(const QString &host, quint16 port, const QByteArray &request,
+                               const HttpTimeouts &timeouts, bool bodyless)
+{
+    HttpExchange exchange(host, port, request, timeouts, bodyless);
+    QEventLoop loop;
+    connect(&exchange, &HttpExchange::finished, &loop, &QEventLoop::quit);
+    exchange.start();
+    loop.exec();
+    if (!exchange.isFinished()) {
+        // The event loop was told to end from outside (the program is ending).
+        throw Failure(QStringLiteral("Request cancelled."));
+    }
+    if (!exchange.failure().isEmpty())
+        throw Failure(exchange.failure());
+    return exchange.takeResponse();
 }
 
 QUrl HttpExchange::requestUrl(const QUrl &server, const QByteArray &target)

@@ -2,7 +2,10 @@
 
 #include "platform/Failure.h"
 
-HttpGetClient::HttpGetClient(const HttpTimeouts &timeouts) : m_timeouts(timeouts) {}
+#include <QEventLoop>
+#include <QPointer>
+
+HttpGetClient::HttpGetClient(const HttpTimeouts &timeouts, QObject *parent) : QObject(parent), m_timeouts(timeouts) {}
 
 QByteArray HttpGetClient::buildRequest(const QUrl &server, const QByteArray &target) const
 {
@@ -20,15 +23,55 @@ QByteArray HttpGetClient::buildRequest(const QUrl &server, const QByteArray &tar
     return request;
 }
 
+HttpExchange *HttpGetClient::start(const QUrl &server, const QByteArray &target, QObject *parent, Done done)
+{
+    HttpExchange *exchange = nullptr;
+    const QUrl url = HttpExchange::requestUrl(server, target);
+    if (server.scheme() != QLatin1String("http") || server.host().isEmpty())
+        exchange = new HttpExchange(QStringLiteral("Unsupported address: ") + server.toString(), parent);
+    else
+        exchange = new HttpExchange(url.host(), quint16(url.port(80)), buildRequest(server, target), m_timeouts, false,
+                                    parent);
+    connect(exchange, &HttpExchange::finished, exchange,
+            [self = QPointer<HttpGetClient>(this), exchange, url, done = std::move(done)] {
+                exchange->deleteLater();
+                if (!exchange->failure().isEmpty()) {
+                    done({}, exchange->failure());
+                    return;
+                }
+                const HttpResponse response = exchange->takeResponse();
+                if (self)
+                    HttpExchange::storeCookies(self->m_cookies, response, url);
+                if (response.status >= 400 || (response.status >= 300 && response.header("Location").isEmpty()))
+                    done({}, response.statusLine());
+                else
+                    done(response.body, {});
+            });
+    exchange->start();
+    return exchange;
+}
+
 QByteArray HttpGetClient::get(const QUrl &server, const QByteArray &target)
 {
-    if (server.scheme() != QLatin1String("http") || server.host().isEmpty())
-        throw Failure(QStringLiteral("Unsupported address: ") + server.toString());
-    const QUrl url = HttpExchange::requestUrl(server, target);
-    const HttpResponse response
-        = HttpExchange::run(url.host(), quint16(url.port(80)), buildRequest(server, target), m_timeouts);
-    HttpExchange::storeCookies(m_cookies, response, url);
-    if (response.status >= 400 || (response.status >= 300 && response.header("Location").isEmpty()))
-        throw Failure(response.statusLine());
-    return response.body;
+    QEventLoop loop;
+    bool answered = false;
+    QByteArray body;
+    QString failure;
+    QPointer<HttpExchange> exchange
+        = start(server, target, nullptr, [&](const QByteArray &answerBody, const QString &answerFailure) {
+              answered = true;
+              body = answerBody;
+              failure = answerFailure;
+              loop.quit();
+          });
+    if (!answered)
+        loop.exec();
+    if (!answered) {
+        // The event loop was told to end from outside (the program is ending).
+        delete exchange;
+        throw Failure(QStringLiteral("Request cancelled."));
+    }
+    if (!failure.isEmpty())
+        throw Failure(failure);
+    return body;
 }

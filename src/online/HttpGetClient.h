@@ -6,20 +6,30 @@
 
 #include <QByteArray>
 #include <QNetworkCookieJar>
+#include <QObject>
 #include <QUrl>
+#include <functional>
 
-class HttpGetClient
+class HttpGetClient : public QObject
 {
+    Q_OBJECT
 public:
-    explicit HttpGetClient(const HttpTimeouts &timeouts = {});
+    /// The body, or the failure's text ("HTTP/1.1 404 Not Found", a network failure, a time-out).
+    using Done = std::function<void(const QByteArray &body, const QString &failure)>;
 
-    /// GETs target (path and query, sent exactly as given) from the scheme, host and port of server and
-    /// returns the body. A redirect is not followed: its body (usually empty) is returned as it is.
-    /// Throws Failure for an error status ("HTTP/1.1 404 Not Found"), a network failure or a time-out.
-    /// Blocks in a nested event loop, so timers and commands keep running meanwhile.
+    explicit HttpGetClient(const HttpTimeouts &timeouts = {}, QObject *parent = nullptr);
+
+    /// Starts a GET of target (path and query, sent exactly as given) from the scheme, host and port of server
+    /// and returns at once. done runs once, later, from the event loop. A redirect is not followed: its body
+    /// (usually empty) is the answer. The exchange returned is a child of parent and deletes itself after
+    /// done; deleting it before (keep a QPointer) cancels the request, and done never runs.
+    HttpExchange *start(const QUrl &server, const QByteArray &target, QObject *parent, Done done);
+
+    /// The same, waiting for the answer in a nested event loop (timers and commands keep running meanwhile).
+    /// Throws Failure where start() would report one.
     QByteArray get(const QUrl &server, const QByteArray &target);
 
-    /// The request as written on the wire (cookies included), for the one above.
+    /// The request as written on the wire (cookies included), for the ones above.
     QByteArray buildRequest(const QUrl &server, const QByteArray &target) const;
 
     void setTimeouts(const HttpTimeouts &timeouts) { m_timeouts = timeouts; }

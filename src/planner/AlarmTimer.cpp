@@ -5,7 +5,6 @@
 #include "planner/PowerCountdown.h"
 #include "planner/ReminderPresenter.h"
 #include "platform/Clock.h"
-#include "platform/Failure.h"
 #include "platform/Notifier.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
@@ -121,7 +120,6 @@ void AlarmTimer::scan()
                 m_alarm->first();
         }
     }
-    reportFailures();
 }
 
 void AlarmTimer::handle(const PlannerEvent &event)
@@ -152,8 +150,8 @@ void AlarmTimer::handleReminder(const PlannerEvent &event)
     m_reminder->setReminderTexts(title + QStringLiteral(": ") + clock.formatShortDate(event.data)
                                      + QStringLiteral(" - ") + clock.formatLongTime(event.time),
                                  event.execute);
-    speak(event, event.execute, QStringLiteral("message") + QString::number(event.id));
     m_reminder->showReminder();
+    speak(event, event.execute, QStringLiteral("message") + QString::number(event.id));
 }
 
 void AlarmTimer::handleLaunch(const PlannerEvent &event)
@@ -165,9 +163,9 @@ void AlarmTimer::handleLaunch(const PlannerEvent &event)
     const QString text = m_texts.text(QStringLiteral("RunAp2"));
     m_services.notifier->showBalloon(m_texts.text(QStringLiteral("RunAp1")), text, 10,
                                      Notifier::BalloonIcon::Information);
-    speak(event, text, QStringLiteral("appStart-") + m_voiceLang);
     // The result is not checked: a launch that fails is completed all the same.
     m_services.shell->open(event.execute);
+    speak(event, text, QStringLiteral("appStart-") + m_voiceLang);
     m_services.notifier->hideBalloon();
     completeEvent(event.id);
 }
@@ -182,42 +180,37 @@ void AlarmTimer::handlePower(const PlannerEvent &event)
         return;
     }
     m_countdown->prepare();
+    m_countdown->start();
     if (event.tip == int(EventKind::PowerOff))
         speak(event, m_texts.text(QStringLiteral("Poff3")), QStringLiteral("poweroff-") + m_voiceLang);
     else
         speak(event, m_texts.text(QStringLiteral("Poff4")), QStringLiteral("powerSleep-") + m_voiceLang);
-    m_countdown->start();
 }
 
 void AlarmTimer::speak(const PlannerEvent &event, const QString &text, const QString &soundName)
 {
-    try {
-        m_services.speech->speakText(text, soundName, false);
-    } catch (const Failure &failure) {
-        // The event goes ahead without its voice; the failure is told once for this occurrence, not at
-        // every scan for as long as the speech service is down.
-        const Occurrence occurrence{event.data, event.time};
-        const auto it = m_reported.constFind(event.id);
-        if (it != m_reported.constEnd() && *it == occurrence)
-            return;
-        m_reported.insert(event.id, occurrence);
-        m_pendingReports << failure.text();
-    }
+    // The event has been shown or carried out already: the voice follows when its recording is ready.
+    const Occurrence occurrence{event.data, event.time};
+    m_services.speech->speakText(text, soundName, false, this,
+                                 [this, id = event.id, occurrence](const Speech::Result &r) {
+                                     if (r.failed)
+                                         reportSpeechFailure(id, occurrence, r.failure);
+                                 });
 }
 
-void AlarmTimer::reportFailures()
+void AlarmTimer::reportSpeechFailure(int id, const Occurrence &occurrence, const QString &text)
 {
-    // Told after the scan, so a message box waiting for the user never holds a scan open.
+    // Told once for this occurrence, not at every scan for as long as the speech service is down.
+    const auto it = m_reported.constFind(id);
+    if (it != m_reported.constEnd() && *it == occurrence)
+        return;
+    m_reported.insert(id, occurrence);
     // The main window usually takes the report through speechFailed; without a receiver it goes straight
     // to an error box, so a failure is never lost and never shown twice.
-    const QStringList reports = std::exchange(m_pendingReports, {});
-    const bool received = isSignalConnected(QMetaMethod::fromSignal(&AlarmTimer::speechFailed));
-    for (const QString &text : reports) {
-        if (received)
-            emit speechFailed(text);
-        else if (m_services.prompts)
-            m_services.prompts->error(QStringLiteral("Veltrane"), text);
-    }
+    if (isSignalConnected(QMetaMethod::fromSignal(&AlarmTimer::speechFailed)))
+        emit speechFailed(text);
+    else if (m_services.prompts)
+        m_services.prompts->error(QStringLiteral("Veltrane"), text);
 }
 
 void AlarmTimer::completeEvent(int id)

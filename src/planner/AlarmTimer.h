@@ -24,9 +24,10 @@ class ReminderPresenter;
  *   scheduler.setCountdown(&countdown);           // PowerCountdown, whose CompleteEvent is set to ours
  *   ... on the 30th clock tick: scheduler.start();
  *
- * A scan that is already running, or a table in edit or insert state, makes a tick do nothing. A failure
- * of the speech service does not hold an event back: the reminder still shows, the launch still starts,
- * the countdown still runs, and the failure is reported once per occurrence of that event.
+ * A scan that is already running, or a table in edit or insert state, makes a tick do nothing. The scan never
+ * waits for the voice: the reminder shows, the launch starts and the countdown runs first, and the announcement
+ * is spoken when its recording is ready. A failure of the speech service does not hold an event back; it is
+ * reported when the voice gives up, once per occurrence of that event.
  */
 class AlarmTimer : public QObject
 {
@@ -64,8 +65,9 @@ public:
     void closeReminder(int id);
 
 signals:
-    /// A speech failure, reported once per occurrence of an event (the text of the failure), after the scan.
-    /// Without a receiver the failure is shown through Prompts::error instead.
+    /// A speech failure, reported once per occurrence of an event (the text of the failure), from the event
+    /// loop when the voice gives up, never inside a scan. Without a receiver the failure is shown through
+    /// Prompts::error instead.
     void speechFailed(const QString &text);
 
 private:
@@ -73,9 +75,16 @@ private:
     void handleReminder(const PlannerEvent &event);
     void handleLaunch(const PlannerEvent &event);
     void handlePower(const PlannerEvent &event);
-    /// Speaks, keeping a failure for the report at the end of the scan.
+    struct Occurrence
+    {
+        QDate data;
+        QTime time;
+        bool operator==(const Occurrence &) const = default;
+    };
+
+    /// Starts the announcement and returns at once; a failure is reported when the voice gives up.
     void speak(const PlannerEvent &event, const QString &text, const QString &soundName);
-    void reportFailures();
+    void reportSpeechFailure(int id, const Occurrence &occurrence, const QString &text);
     QString recordingPath(int id) const;
 
     DataSet *m_alarm;
@@ -87,14 +96,6 @@ private:
     PowerCountdown *m_countdown = nullptr;
     QTimer m_timer;
     bool m_scanning = false;
-
-    struct Occurrence
-    {
-        QDate data;
-        QTime time;
-        bool operator==(const Occurrence &) const = default;
-    };
     /// The occurrence of each event whose speech failure has been reported already.
     QHash<int, Occurrence> m_reported;
-    QStringList m_pendingReports;
 };

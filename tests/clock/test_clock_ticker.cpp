@@ -1,22 +1,36 @@
 // The one-second tick: its order, the daily greeting's date, the scheduler's delayed start and the labels.
 #include "FakeServices.h"
+#include "LoopbackHttpServer.h"
+#include "TempAppDir.h"
 #include "app/ProgramValues.h"
 #include "clock/ClockFace.h"
 #include "clock/ClockTicker.h"
+#include "clock/Greeting.h"
+#include "clock/Voice.h"
+#include "online/HttpGetClient.h"
+#include "platform/Mp3Player.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
 namespace {
 
-/// A ticker on a fake clock whose every hook writes into one journal, so the order shows.
+class FakePlayer : public Mp3Player
+{
+public:
+    void close() override {}
+    void play(const QString &) override {}
+};
+
+/// A ticker on a fake clock whose every hook writes into one journal, so the order shows. The greeting waits
+/// until the test answers it, like a download on its way.
 struct TickFixture
 {
     FakeClock clock{QDateTime(QDate(2026, 3, 5), QTime(14, 28, 30))};
     ProgramValues values;
     ClockTicker ticker{clock, values};
     QStringList journal;
-    bool greetingFails = false;
+    Speech::Done greeting;
     QDate dateSeenBySave;
 
     TickFixture()
@@ -26,10 +40,9 @@ struct TickFixture
         ticker.setTrimWorkingSet([this] {
             journal << QStringLiteral("trim");
         });
-        ticker.setSayGreeting([this] {
+        ticker.setSayGreeting([this](const QObject *, Speech::Done done) {
             journal << QStringLiteral("greeting");
-            if (greetingFails)
-                throw Failure(QStringLiteral("speech service unreachable"));
+            greeting = std::move(done);
         });
         ticker.setSaveSettings([this] {
             journal << QStringLiteral("save");
@@ -53,6 +66,13 @@ struct TickFixture
             ticker.tick();
         }
     }
+    /// The greeting's download ends (with a failure's text, or spoken), and the event loop runs on.
+    void answerGreeting(const QString &failure = {})
+    {
+        QVERIFY(greeting);
+        std::exchange(greeting, {})(Speech::Result{!failure.isEmpty(), failure});
+        QCoreApplication::processEvents();
+    }
     /// Journal entries other than the per-tick trim and labels.
     QStringList events() const
     {
@@ -74,10 +94,13 @@ private slots:
     void everyTickTrimsFirstAndEndsWithTheLabels();
     void tenthTickGreetsThenRecordsTheDateThenSaves();
     void dayAlreadyGreetedDoesNothing();
-    void failedGreetingLeavesTheDateAndSkipsTheRestOfTheTick();
+    void failedGreetingLeavesTheDateAndIsReportedOnce();
+    void failedSaveAfterTheGreetingIsReported();
+    void failureInsideTheTickIsReportedAfterIt();
     void failureWithoutReporterReachesTheCaller();
     void alarmStartsOnceOnTheThirtiethTick();
-    void ticksNestedInAGreetingStartTheSchedulerOnce();
+    void ticksGoOnWhileTheGreetingDownloads();
+    void tickKeepsFiringWhileTheSpeechServiceIsSilentAndItsBoxIsUp();
     void timerDrivesTheTick();
     void currentHourIgnoresTheTimeFormat_data();
     void currentHourIgnoresTheTimeFormat();
@@ -167,9 +190,15 @@ void TestClockTicker::tenthTickGreetsThenRecordsTheDateThenSaves()
     QVERIFY(f.events().isEmpty());
     QCOMPARE(f.values.lastGreetingDate, QDate(2026, 3, 4));
 
+    // The tenth tick only starts the greeting and goes on to its labels.
     f.journal.clear();
     f.tick(1);
-    QCOMPARE(f.journal, (QStringList{"trim", "greeting", "save", "labels"}));
+    QCOMPARE(f.journal, (QStringList{"trim", "greeting", "labels"}));
+    QCOMPARE(f.values.lastGreetingDate, QDate(2026, 3, 4));
+
+    // Spoken: the date is recorded, then saved.
+    f.answerGreeting();
+    QCOMPARE(f.events(), (QStringList{"greeting", "save"}));
     QCOMPARE(f.values.lastGreetingDate, QDate(2026, 3, 5));
     QCOMPARE(f.dateSeenBySave, QDate(2026, 3, 5)); // the save stores the new date
 
@@ -189,19 +218,16 @@ void TestClockTicker::dayAlreadyGreetedDoesNothing()
     QCOMPARE(f.values.lastGreetingDate, QDate(2026, 3, 5));
 }
 
-void TestClockTicker::failedGreetingLeavesTheDateAndSkipsTheRestOfTheTick()
+void TestClockTicker::failedGreetingLeavesTheDateAndIsReportedOnce()
 {
     TickFixture f;
-    f.greetingFails = true;
-    f.tick(9);
-    const ClockLabels before = f.ticker.labels();
-    f.journal.clear();
-    f.tick(1);
+    f.tick(12);
+    f.answerGreeting(QStringLiteral("speech service unreachable"));
 
-    // No date, no save, no labels this second; the failure goes to the user.
-    QCOMPARE(f.journal, (QStringList{"trim", "greeting", "failure: speech service unreachable"}));
+    // No date, no save; the failure goes to the user once, and the ticks never stopped.
+    QCOMPARE(f.events(), (QStringList{"greeting", "failure: speech service unreachable"}));
     QCOMPARE(f.values.lastGreetingDate, QDate(2026, 3, 4));
-    QCOMPARE(f.ticker.labels(), before);
+    QCOMPARE(f.journal.count(QStringLiteral("labels")), 12);
 
     // The next ticks go on as usual and do not try again; the scheduler still starts.
     f.journal.clear();
@@ -211,13 +237,41 @@ void TestClockTicker::failedGreetingLeavesTheDateAndSkipsTheRestOfTheTick()
     QCOMPARE(f.values.lastGreetingDate, QDate(2026, 3, 4));
 }
 
+void TestClockTicker::failedSaveAfterTheGreetingIsReported()
+{
+    TickFixture f;
+    f.ticker.setSaveSettings([&f] {
+        f.journal << QStringLiteral("save");
+        throw Failure(QStringLiteral("Unable to write to veltrane.ini"));
+    });
+    f.tick(10);
+    f.answerGreeting();
+    QCOMPARE(f.events(), (QStringList{"greeting", "save", "failure: Unable to write to veltrane.ini"}));
+}
+
+void TestClockTicker::failureInsideTheTickIsReportedAfterIt()
+{
+    // A failure raised inside the tick ends that tick; the report comes once the tick's slot has returned,
+    // so an error box never holds the timer.
+    TickFixture f;
+    f.ticker.setSayGreeting([&f](const QObject *, Speech::Done) {
+        f.journal << QStringLiteral("greeting");
+        throw Failure(QStringLiteral("no"));
+    });
+    f.tick(10);
+    QCOMPARE(f.journal.mid(f.journal.size() - 2), (QStringList{"trim", "greeting"}));
+    QCoreApplication::processEvents();
+    QCOMPARE(f.journal.last(), QStringLiteral("failure: no"));
+    QCOMPARE(f.values.lastGreetingDate, QDate(2026, 3, 4));
+}
+
 void TestClockTicker::failureWithoutReporterReachesTheCaller()
 {
     FakeClock clock;
     ProgramValues values;
     ClockTicker ticker(clock, values);
     ticker.setTrimWorkingSet({});
-    ticker.setSayGreeting([] {
+    ticker.setSayGreeting([](const QObject *, Speech::Done) {
         throw Failure(QStringLiteral("no"));
     });
     for (int i = 1; i < ClockTicker::GreetingTick; ++i)
@@ -240,22 +294,72 @@ void TestClockTicker::alarmStartsOnceOnTheThirtiethTick()
     QCOMPARE(f.ticker.clockTicks(), 530);
 }
 
-void TestClockTicker::ticksNestedInAGreetingStartTheSchedulerOnce()
+void TestClockTicker::ticksGoOnWhileTheGreetingDownloads()
 {
-    // The greeting's download keeps serving the timers: twenty more ticks run inside it, the 30th among them.
+    // The greeting's recording takes half a minute: every tick still shows the time, the 30th starts the
+    // scheduler, and the greeting is neither started again nor recorded before it ends.
     TickFixture f;
-    f.ticker.setSayGreeting([&f] {
-        f.journal << QStringLiteral("greeting starts");
-        f.tick(20);
-        f.journal << QStringLiteral("greeting ends");
-    });
-    f.tick(10);
-    QCOMPARE(f.events(), (QStringList{"greeting starts", "alarm", "greeting ends", "save"}));
-    QCOMPARE(f.ticker.clockTicks(), 30);
-    QCOMPARE(f.values.lastGreetingDate, QDate(2026, 3, 5));
     f.tick(40);
-    QCOMPARE(f.events().count(QStringLiteral("alarm")), 1);
-    QCOMPARE(f.events().count(QStringLiteral("greeting starts")), 1);
+    QCOMPARE(f.events(), (QStringList{"greeting", "alarm"}));
+    QCOMPARE(f.journal.count(QStringLiteral("labels")), 40);
+    QCOMPARE(f.values.lastGreetingDate, QDate(2026, 3, 4));
+    f.answerGreeting();
+    QCOMPARE(f.events(), (QStringList{"greeting", "alarm", "save"}));
+    QCOMPARE(f.values.lastGreetingDate, QDate(2026, 3, 5));
+}
+
+void TestClockTicker::tickKeepsFiringWhileTheSpeechServiceIsSilentAndItsBoxIsUp()
+{
+    // The real greeting and voice against a speech service that accepts and never answers. A fast timer
+    // stands in for Timer2: Qt does not fire a timer again while its slot still runs, so a tick that waited
+    // for the download, or for the failure's box, would stop this timer.
+    LoopbackHttpServer server;
+    QVERIFY(server.listen());
+    server.setHandler([](const LoopbackHttpServer::Request &) {
+        return LoopbackHttpServer::silent();
+    });
+    TempAppDir dir;
+    FakeServices fakes;
+    fakes.net.online = true;
+    HttpGetClient http({1000, 1200});
+    FakePlayer player;
+    Voice voice(&fakes.net, &http, &player, dir.appDir(), server.url());
+    voice.setVoiceLang(QStringLiteral("ru"));
+    Greeting greeting(&fakes.clock, &voice, [](const QString &key) {
+        return key;
+    });
+    greeting.setVoiceLang(QStringLiteral("ru"));
+
+    ProgramValues values;
+    values.lastGreetingDate = QDate(2026, 3, 4);
+    ClockTicker ticker(fakes.clock, values);
+    ticker.setSayGreeting([&greeting](const QObject *context, Speech::Done done) {
+        greeting.sayGreeting(context, std::move(done));
+    });
+    int ticksDuringDownload = -1;
+    int ticksDuringBox = -1;
+    QStringList reports;
+    ticker.setReportFailure([&](const QString &text) {
+        reports << text;
+        ticksDuringDownload = ticker.clockTicks() - ClockTicker::GreetingTick;
+        // An error box: a nested loop the user closes after a while.
+        const int before = ticker.clockTicks();
+        QEventLoop box;
+        QTimer::singleShot(500, &box, &QEventLoop::quit);
+        box.exec();
+        ticksDuringBox = ticker.clockTicks() - before;
+    });
+    QTimer timer2;
+    QObject::connect(&timer2, &QTimer::timeout, &ticker, &ClockTicker::tick);
+    timer2.start(20);
+    QTRY_VERIFY_WITH_TIMEOUT(ticksDuringBox >= 0, 20000);
+    timer2.stop();
+
+    QCOMPARE(reports, QStringList{QStringLiteral("Read timed out.")});
+    QCOMPARE(server.requests().size(), 1);
+    QCOMPARE(values.lastGreetingDate, QDate(2026, 3, 4));
+    QVERIFY2(ticksDuringDownload >= 3, qPrintable(QString::number(ticksDuringDownload)));
+    QVERIFY2(ticksDuringBox >= 3, qPrintable(QString::number(ticksDuringBox)));
 }
 
 void TestClockTicker::timerDrivesTheTick()

@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QTest>
 #include <QTimer>
+#include <optional>
 
 using Server = LoopbackHttpServer;
 
@@ -62,18 +63,34 @@ private:
             voice->setVoiceLang(QStringLiteral("ru"));
         }
         QString file(const QString &name) const { return dir.path(name + QStringLiteral(".mp3")); }
+
+        /// Speaks and waits for the answer (a failure "no answer" when none comes).
+        Speech::Result speak(const QString &text, const QString &name, bool refetch)
+        {
+            std::optional<Speech::Result> result;
+            voice->speakText(text, name, refetch, nullptr, [&result](const Speech::Result &r) {
+                result = r;
+            });
+            if (!QTest::qWaitFor(
+                    [&result] {
+                        return result.has_value();
+                    },
+                    10000))
+                return {true, QStringLiteral("no answer")};
+            return *result;
+        }
     };
 
 private slots:
     void recordingIsFetchedOnceThenReplayed()
     {
         Rig rig;
-        rig.voice->speakText(QStringLiteral("Позвонить"), QStringLiteral("message12"), false);
+        QVERIFY(!rig.speak(QStringLiteral("Позвонить"), QStringLiteral("message12"), false).failed);
         QCOMPARE(rig.server.requests().size(), 1);
         QCOMPARE(rig.dir.read(QStringLiteral("message12.mp3")), Mp3Body);
         QCOMPARE(rig.player.log, QStringList({"close", "play " + rig.file("message12")}));
 
-        rig.voice->speakText(QStringLiteral("Позвонить"), QStringLiteral("message12"), false);
+        QVERIFY(!rig.speak(QStringLiteral("Позвонить"), QStringLiteral("message12"), false).failed);
         QCOMPARE(rig.server.requests().size(), 1);
         QCOMPARE(rig.player.log.size(), 4);
         QCOMPARE(rig.player.log.last(), "play " + rig.file("message12"));
@@ -104,7 +121,7 @@ private slots:
         rig.voice->setEnabled(enabled);
         const QString name = QStringLiteral("poweroff-") + lang;
         QVERIFY(rig.dir.write(name + QStringLiteral(".mp3"), Mp3Body));
-        rig.voice->speakText(QStringLiteral("Выключение"), name, refetch);
+        QVERIFY(!rig.speak(QStringLiteral("Выключение"), name, refetch).failed);
         QCOMPARE(rig.server.requests().size(), 0);
         QCOMPARE(rig.player.log, QStringList());
         QCOMPARE(rig.dir.read(name + QStringLiteral(".mp3")), Mp3Body);
@@ -119,7 +136,7 @@ private slots:
             closedAndGone = rig.player.log == QStringList{"close"} && !rig.dir.exists(QStringLiteral("hello-ru.mp3"));
             return Server::reply(200, "OK", Mp3Body);
         });
-        rig.voice->speakText(QStringLiteral("Привет"), QStringLiteral("hello-ru"), true);
+        QVERIFY(!rig.speak(QStringLiteral("Привет"), QStringLiteral("hello-ru"), true).failed);
         QVERIFY(closedAndGone);
         QCOMPARE(rig.dir.read(QStringLiteral("hello-ru.mp3")), Mp3Body);
         QCOMPARE(rig.player.log, QStringList({"close", "close", "play " + rig.file("hello-ru")}));
@@ -148,7 +165,7 @@ private slots:
         QFETCH(QByteArray, target);
         Rig rig;
         rig.voice->setVoiceLang(lang);
-        rig.voice->speakText(text, QStringLiteral("mess-") + lang, true);
+        QVERIFY(!rig.speak(text, QStringLiteral("mess-") + lang, true).failed);
         QCOMPARE(rig.server.requests().size(), 1);
         QCOMPARE(rig.server.requests().first().target, target);
         QVERIFY(rig.dir.exists(QStringLiteral("mess-") + lang + QStringLiteral(".mp3")));
@@ -199,7 +216,9 @@ private slots:
                 return Server::reply(500, "Internal Server Error", "<html>oops</html>");
             return Server::silent();
         });
-        QVERIFY_THROWS_EXCEPTION(Failure, rig.voice->speakText("Новость", "mess-ru", true));
+        const Speech::Result result = rig.speak(QStringLiteral("Новость"), QStringLiteral("mess-ru"), true);
+        QVERIFY(result.failed);
+        QVERIFY(result.failure.contains(kind == 2 ? "timed out" : kind == 0 ? "404" : "500"));
         QVERIFY(!rig.dir.exists(QStringLiteral("mess-ru.mp3")));
         QVERIFY(!rig.player.log.contains("play " + rig.file("mess-ru")));
     }
@@ -219,19 +238,16 @@ private slots:
                 return Server::reply(200, "OK", "<html><body>captcha</body></html>");
             return Server::reply(302, "Found", {}, {{"Location", "http://127.0.0.1:9/sorry"}});
         });
-        try {
-            rig.voice->speakText(QStringLiteral("Напоминание"), QStringLiteral("message7"), false);
-            QFAIL("no failure raised");
-        } catch (const Failure &f) {
-            QVERIFY(f.text().contains(rig.file("message7")));
-        }
+        const Speech::Result result = rig.speak(QStringLiteral("Напоминание"), QStringLiteral("message7"), false);
+        QVERIFY(result.failed);
+        QVERIFY(result.failure.contains(rig.file("message7")));
         QVERIFY(!rig.player.log.join(' ').contains("play"));
         // Not kept: the next reminder fetches the recording again instead of failing for ever.
         QVERIFY(!rig.dir.exists(QStringLiteral("message7.mp3")));
         rig.server.setHandler([](const Server::Request &) {
             return Server::reply(200, "OK", Mp3Body);
         });
-        rig.voice->speakText(QStringLiteral("Напоминание"), QStringLiteral("message7"), false);
+        QVERIFY(!rig.speak(QStringLiteral("Напоминание"), QStringLiteral("message7"), false).failed);
         QCOMPARE(rig.server.requests().size(), 2);
         QCOMPARE(rig.player.log.last(), "play " + rig.file("message7"));
     }
@@ -259,15 +275,16 @@ private slots:
     void secondAnnouncementClosesTheFirst()
     {
         Rig rig;
-        rig.voice->speakText(QStringLiteral("Первое"), QStringLiteral("message1"), false);
-        rig.voice->speakText(QStringLiteral("Второе"), QStringLiteral("message2"), false);
+        QVERIFY(!rig.speak(QStringLiteral("Первое"), QStringLiteral("message1"), false).failed);
+        QVERIFY(!rig.speak(QStringLiteral("Второе"), QStringLiteral("message2"), false).failed);
         QCOMPARE(rig.player.log,
                  QStringList({"close", "play " + rig.file("message1"), "close", "play " + rig.file("message2")}));
     }
 
     void announcementDuringADownloadKeepsBothRecordings()
     {
-        // A news alert arrives while the greeting still downloads: each keeps its own answer.
+        // A news alert arrives while the greeting still downloads: each keeps its own answer, and the one that
+        // arrives first plays first.
         Rig rig;
         const QByteArray greetingBody = "ID3" + QByteArray(6000, 'G');
         const QByteArray alertBody = "ID3" + QByteArray(4000, 'N');
@@ -276,14 +293,110 @@ private slots:
                 return Server::delayed(Server::replyChunked(200, "OK", greetingBody, 1000), 300);
             return Server::reply(200, "OK", alertBody);
         });
+        int answers = 0;
+        auto count = [&answers](const Speech::Result &r) {
+            answers += r.failed ? 100 : 1;
+        };
+        rig.voice->speakText(QStringLiteral("G"), QStringLiteral("hello-ru"), true, nullptr, count);
         QTimer::singleShot(50, [&] {
-            rig.voice->speakText(QStringLiteral("N"), QStringLiteral("mess-ru"), true);
+            rig.voice->speakText(QStringLiteral("N"), QStringLiteral("mess-ru"), true, nullptr, count);
         });
-        rig.voice->speakText(QStringLiteral("G"), QStringLiteral("hello-ru"), true);
+        QTRY_COMPARE_WITH_TIMEOUT(answers, 2, 10000);
         QCOMPARE(rig.dir.read(QStringLiteral("hello-ru.mp3")), greetingBody);
         QCOMPARE(rig.dir.read(QStringLiteral("mess-ru.mp3")), alertBody);
         QCOMPARE(rig.player.log,
                  QStringList({"close", "play " + rig.file("mess-ru"), "close", "play " + rig.file("hello-ru")}));
+    }
+
+    void answersComeFromTheEventLoop_data()
+    {
+        QTest::addColumn<bool>("online");
+        QTest::addColumn<bool>("cached");
+        QTest::newRow("offline") << false << false;
+        QTest::newRow("cached recording") << true << true;
+        QTest::newRow("download") << true << false;
+    }
+    void answersComeFromTheEventLoop()
+    {
+        // The caller's slot (a tick, a scan) ends before anything is touched or answered: no request has gone
+        // out, nothing plays and done has not run when speakText returns.
+        QFETCH(bool, online);
+        QFETCH(bool, cached);
+        Rig rig;
+        rig.net.online = online;
+        if (cached)
+            QVERIFY(rig.dir.write(QStringLiteral("appStart-ru.mp3"), Mp3Body));
+        int answers = 0;
+        rig.voice->speakText(QStringLiteral("Запуск"), QStringLiteral("appStart-ru"), false, nullptr,
+                             [&answers](const Speech::Result &r) {
+                                 QVERIFY(!r.failed);
+                                 ++answers;
+                             });
+        QCOMPARE(answers, 0);
+        QCOMPARE(rig.player.log, QStringList());
+        QCOMPARE(rig.voice->pendingCount(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(answers, 1, 10000);
+        QCOMPARE(rig.voice->pendingCount(), 0);
+        QCOMPARE(rig.server.requests().size(), online && !cached ? 1 : 0);
+        QCOMPARE(rig.player.log.size(), online ? 2 : 0);
+    }
+
+    void requestsForARecordingOnItsWayShareIt()
+    {
+        // Two reminders for event 5 while its recording downloads: one request, one playback, two answers.
+        Rig rig;
+        rig.server.setHandler([](const Server::Request &) {
+            return Server::delayed(Server::reply(200, "OK", Mp3Body), 300);
+        });
+        int answers = 0;
+        for (int i = 0; i < 2; ++i)
+            rig.voice->speakText(QStringLiteral("Позвонить"), QStringLiteral("message5"), false, nullptr,
+                                 [&answers](const Speech::Result &r) {
+                                     answers += r.failed ? 100 : 1;
+                                 });
+        QTRY_COMPARE_WITH_TIMEOUT(answers, 2, 10000);
+        QCOMPARE(rig.server.requests().size(), 1);
+        QCOMPARE(rig.player.log.count("play " + rig.file("message5")), 1);
+    }
+
+    void newerTextReplacesTheDownloadOnItsWay()
+    {
+        // Two news alerts in quick succession, the first answered slowly: the older text never overwrites the
+        // newer one, and both callers hear how it ended.
+        Rig rig;
+        const QByteArray older = "ID3" + QByteArray(500, 'A');
+        const QByteArray newer = "ID3" + QByteArray(500, 'B');
+        rig.server.setHandler([&](const Server::Request &r) {
+            if (r.target.endsWith("q=A"))
+                return Server::delayed(Server::reply(200, "OK", older), 400);
+            return Server::reply(200, "OK", newer);
+        });
+        int answers = 0;
+        auto count = [&answers](const Speech::Result &r) {
+            answers += r.failed ? 100 : 1;
+        };
+        rig.voice->speakText(QStringLiteral("A"), QStringLiteral("mess-ru"), true, nullptr, count);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.server.requests().size(), 1, 5000);
+        rig.voice->speakText(QStringLiteral("B"), QStringLiteral("mess-ru"), true, nullptr, count);
+        QTRY_COMPARE_WITH_TIMEOUT(answers, 2, 10000);
+        QTest::qWait(600); // past the moment the first answer would have come
+        QCOMPARE(rig.dir.read(QStringLiteral("mess-ru.mp3")), newer);
+        QCOMPARE(rig.player.log.count("play " + rig.file("mess-ru")), 1);
+        QCOMPARE(answers, 2);
+    }
+
+    void noAnswerAfterTheCallerIsGone()
+    {
+        Rig rig;
+        auto *caller = new QObject;
+        bool answered = false;
+        rig.voice->speakText(QStringLiteral("Привет"), QStringLiteral("hello-ru"), true, caller, [&answered](auto) {
+            answered = true;
+        });
+        delete caller;
+        QTRY_COMPARE_WITH_TIMEOUT(rig.player.log.size(), 2, 10000); // the recording is still fetched and played
+        QTest::qWait(50);
+        QVERIFY(!answered);
     }
 
     // The greeting.
@@ -387,7 +500,11 @@ private slots:
         Greeting greeting(&fakes.clock, &fakes.speech, [](const QString &key) {
             return key;
         });
-        QVERIFY_THROWS_EXCEPTION(Failure, greeting.sayGreeting());
+        QString failure;
+        greeting.sayGreeting(nullptr, [&failure](const Speech::Result &r) {
+            failure = r.failure;
+        });
+        QTRY_COMPARE(failure, QStringLiteral("speech failed"));
     }
 };
 

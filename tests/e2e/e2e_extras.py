@@ -149,6 +149,12 @@ class _RecordingHandler(BaseHTTPRequestHandler):
                   'path': self.path, 'headers': [(k, v) for k, v in self.headers.raw_items()]}
         body, status = b'', 404
         path, _, query = self.path.partition('?')
+        if path == '/translate_tts' and self.server.silent:
+            # Accepts, reads the request and never answers: the connection stays open until the client gives up.
+            self.server.record(record)
+            while self.rfile.read(1):
+                pass
+            return
         if path == '/translate_tts':
             pairs = dict(_split_query(query))
             text = urllib.parse.unquote_plus(pairs.get('q', ''), encoding='utf-8')
@@ -177,10 +183,11 @@ class _Server(ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
 
-    def __init__(self, address, log_path):
+    def __init__(self, address, log_path, silent=False):
         super().__init__(address, _RecordingHandler)
         self._lock = threading.Lock()
         self.log_path = log_path
+        self.silent = silent
         self._tool = None
 
     def synthesize(self, text, lang):
@@ -233,14 +240,15 @@ _SEALED_NETWORK = ('ip link add v0 type veth peer name v1 && ip addr add 10.99.0
                    'ip link set v0 up && ip link set v1 up && ip route add default via 10.99.0.1 dev v0')
 
 
-def namespace_wrap(port, log_path, online=False):
+def namespace_wrap(port, log_path, online=False, silent=False):
     """A wrap for start_program: a fresh network namespace with loopback up (and with online, a sealed network
-    that looks like a connection), a recording speech service inside it on `port` logging to `log_path`, a probe
-    that proves the service answers there, then the program (exit 95..97 when a step fails)."""
+    that looks like a connection), a recording speech service inside it on `port` logging to `log_path` (with
+    silent, one that never answers a speech request), a probe that proves the service answers there, then the
+    program (exit 95..97 when a step fails)."""
     me = os.path.abspath(__file__)
     script = ('ip link set lo up || exit 96; '
               + (f'{{ {_SEALED_NETWORK}; }} || exit 95; ' if online else '')
-              + f'{sys.executable} -B {me} serve --port {port} --log {log_path} & '
+              + f'{sys.executable} -B {me} serve --port {port} --log {log_path}{" --silent" if silent else ""} & '
               f'{sys.executable} -B {me} probe --port {port} || exit 97; '
               'exec "$@"')
     # The harness knows how this machine makes a network namespace (as root, or inside a user namespace).
@@ -248,8 +256,8 @@ def namespace_wrap(port, log_path, online=False):
     return prefix + ['sh', '-c', script, 'sh']
 
 
-def _serve(port, log_path):
-    server = _Server(('127.0.0.1', port), log_path)
+def _serve(port, log_path, silent=False):
+    server = _Server(('127.0.0.1', port), log_path, silent)
     server.serve_forever()
 
 
@@ -263,6 +271,58 @@ def _probe(port, timeout=20.0):
         except OSError:
             time.sleep(0.1)
     return 1
+
+
+# ---------------------------------------------------------------------------------------------------------------
+# Sound
+
+
+class NullSinkRecorder:
+    """A PulseAudio server of the desktop's own (in its XDG_RUNTIME_DIR, so the program finds it) whose only sink
+    is a null sink, and a recording of that sink's monitor: what the program really plays ends up in the file."""
+
+    RATE = 44100
+    CHANNELS = 2
+
+    def __init__(self, desk, workdir):
+        self.desk = desk
+        self.raw = os.path.join(workdir, 'monitor.raw')
+        desk.start_process('pulseaudio', ['pulseaudio', '--daemonize=no', '--exit-idle-time=-1', '-n',
+                                          '-L', 'module-native-protocol-unix',
+                                          '-L', 'module-null-sink sink_name=t', '--log-target=stderr'])
+        e2e.wait_until(lambda: 'Default Sink: t' in desk.run(['pactl', 'info'], check=False), 20,
+                       what='the PulseAudio null sink')
+        self.started = time.monotonic()
+        self.recorder = desk.start_process('parec', [
+            'sh', '-c', f'exec parec -d t.monitor --raw --format=s16le --rate={self.RATE} '
+                        f'--channels={self.CHANNELS} --latency-msec=20 > "$0"', self.raw])
+
+    def _samples(self):
+        import array
+        try:
+            with open(self.raw, 'rb') as f:
+                data = f.read()
+        except FileNotFoundError:
+            return array.array('h')
+        samples = array.array('h')
+        samples.frombytes(data[:len(data) // 2 * 2])
+        if sys.byteorder != 'little':
+            samples.byteswap()
+        return samples
+
+    def sound(self, threshold=1000, window_ms=10):
+        """(seconds of recording in which a 10 ms window peaked above threshold, monotonic time of the first such
+        window or None): silence gives (0.0, None)."""
+        samples = self._samples()
+        step = self.RATE * self.CHANNELS * window_ms // 1000
+        loud, first = 0, None
+        for start in range(0, len(samples), step):
+            window = samples[start:start + step]
+            if window and max(max(window), -min(window)) > threshold:
+                loud += 1
+                if first is None:
+                    first = self.started + start / (self.RATE * self.CHANNELS)
+        return loud * window_ms / 1000, first
 
 
 # ---------------------------------------------------------------------------------------------------------------
@@ -343,23 +403,6 @@ def double_click(desk, x, y, delay_ms=80):
     desk.run(['xdotool', 'click', '--repeat', '2', '--delay', str(delay_ms), '1'])
 
 
-def open_fds_to(pid, path):
-    """Descriptors of a process that point at path (by real path)."""
-    target = os.path.realpath(path)
-    found = []
-    try:
-        entries = os.listdir(f'/proc/{pid}/fd')
-    except OSError:
-        return found
-    for fd in entries:
-        try:
-            if os.readlink(f'/proc/{pid}/fd/{fd}') == target:
-                found.append(int(fd))
-        except OSError:
-            continue
-    return found
-
-
 def main(argv):
     import argparse
     parser = argparse.ArgumentParser(description='recording speech service and its probe')
@@ -367,11 +410,12 @@ def main(argv):
     serve = sub.add_parser('serve')
     serve.add_argument('--port', type=int, required=True)
     serve.add_argument('--log', required=True)
+    serve.add_argument('--silent', action='store_true', help='never answer a speech request')
     probe = sub.add_parser('probe')
     probe.add_argument('--port', type=int, required=True)
     args = parser.parse_args(argv)
     if args.command == 'serve':
-        _serve(args.port, args.log)
+        _serve(args.port, args.log, args.silent)
         return 0
     return _probe(args.port)
 

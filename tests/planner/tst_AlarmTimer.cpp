@@ -1,5 +1,9 @@
 // The scheduler on a fake clock: which events fire, when, how they move, and what a scan leaves behind.
+#include "LoopbackHttpServer.h"
 #include "PlannerFixture.h"
+#include "clock/Voice.h"
+#include "online/HttpGetClient.h"
+#include "platform/Mp3Player.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -10,6 +14,14 @@ QDateTime at(int d, int h, int mi, int s = 0, int mo = 3)
 {
     return QDateTime(QDate(2026, mo, d), QTime(h, mi, s));
 }
+
+class RecordingPlayer : public Mp3Player
+{
+public:
+    QStringList played;
+    void close() override {}
+    void play(const QString &filePath) override { played << filePath; }
+};
 
 } // namespace
 
@@ -268,13 +280,16 @@ private slots:
         };
         f.scheduler.scan();
         QVERIFY(f.reminder.open);
-        QCOMPARE(reported(), QStringList{QStringLiteral("speech failed")});
+        // Told when the voice gives up, after the scan.
+        QCOMPARE(reported(), QStringList());
+        QTRY_COMPARE(reported(), QStringList{QStringLiteral("speech failed")});
         QCOMPARE(f.fakes.prompts.shown.size(), connected ? 0 : 1);
         // Hidden by the title bar and shown again: the same occurrence is not reported again.
         for (int i = 0; i < 5; ++i) {
             f.hideReminder();
             f.fakes.clock.advanceSecs(10);
             f.scheduler.scan();
+            QTest::qWait(1);
         }
         QCOMPARE(f.reminder.shows, 6);
         QCOMPARE(reported().size(), 1);
@@ -283,7 +298,7 @@ private slots:
         f.hideReminder();
         f.fakes.clock.setLocal(at(6, 10, 0, 5));
         f.scheduler.scan();
-        QCOMPARE(reported().size(), 2);
+        QTRY_COMPARE(reported().size(), 2);
         QVERIFY(!f.scheduler.isScanning());
     }
 
@@ -296,7 +311,44 @@ private slots:
         f.scheduler.scan();
         QCOMPARE(f.fakes.shell.opened.size(), 1);
         QVERIFY(f.countdown.isCounting());
-        QCOMPARE(f.fakes.prompts.shown.size(), 2);
+        QTRY_COMPARE(f.fakes.prompts.shown.size(), 2);
+    }
+
+    void scanDoesNotWaitForTheSpeechService()
+    {
+        // A speech service that answers after a second and a half: the reminder shows, the program starts and
+        // the countdown runs before a single recording has arrived; each is spoken once it has.
+        PlannerFixture f(at(5, 12, 0));
+        LoopbackHttpServer server;
+        QVERIFY(server.listen());
+        server.setHandler([](const LoopbackHttpServer::Request &) {
+            return LoopbackHttpServer::delayed(
+                LoopbackHttpServer::reply(200, "OK", QByteArray("\xFF\xFB\x90\x00", 4) + QByteArray(400, 0x11)), 1500);
+        });
+        f.fakes.net.online = true;
+        HttpGetClient http;
+        RecordingPlayer player;
+        Voice voice(&f.fakes.net, &http, &player, f.dir.appDir(), server.url());
+        voice.setVoiceLang(QStringLiteral("ru"));
+        Services services = f.fakes.services();
+        services.speech = &voice;
+        f.scheduler.stop();
+        AlarmTimer scheduler(&f.alarm, services, f.dir.appDir(), QStringLiteral("ru"));
+        scheduler.setTexts(f.scheduler.texts());
+        scheduler.setReminder(&f.reminder);
+        scheduler.setCountdown(&f.countdown);
+        f.add(PlannerFixture::event(0, at(5, 11, 0), QStringLiteral("Позвонить брокеру")));
+        f.add(PlannerFixture::event(1, at(5, 11, 10), QStringLiteral("/usr/bin/xclock")));
+        f.add(PlannerFixture::event(2, at(5, 11, 20)));
+
+        scheduler.scan();
+        QVERIFY(f.reminder.open);
+        QCOMPARE(f.fakes.shell.opened, QStringList{QStringLiteral("/usr/bin/xclock")});
+        QVERIFY(f.countdown.isCounting());
+        QCOMPARE(player.played, QStringList());
+        QTRY_COMPARE_WITH_TIMEOUT(player.played.size(), 3, 15000);
+        QCOMPARE(server.requests().size(), 3);
+        QCOMPARE(f.fakes.prompts.shown.size(), 0);
     }
 
     void completingOneOffDeletesItsRecordingRepeatingKeepsIt()

@@ -12,8 +12,11 @@
 #include "platform/Speech.h"
 
 #include <QList>
+#include <QPointer>
 #include <QStringList>
 #include <QTimeZone>
+#include <QTimer>
+#include <utility>
 
 class FakeClock : public Clock
 {
@@ -60,6 +63,8 @@ public:
     bool isOnline() const override { return online; }
 };
 
+/// Records every request. Answers come from the event loop, as the real voice's do: at once (the next pass of
+/// the loop), or, with answerAtOnce off, only when the test calls answerPending() (a download still on its way).
 class FakeSpeech : public Speech
 {
 public:
@@ -69,13 +74,47 @@ public:
         bool refetch;
     };
     QList<Call> calls;
+    /// Requests fail with "speech failed".
     bool fail = false;
-    void speakText(const QString &text, const QString &soundName, bool refetch) override
+    bool answerAtOnce = true;
+
+    void speakText(const QString &text, const QString &soundName, bool refetch, const QObject *context,
+                   Done done) override
     {
         calls.append({text, soundName, refetch});
-        if (fail)
-            throw Failure(QStringLiteral("speech failed"));
+        Waiter waiter{QPointer<const QObject>(context), context != nullptr, std::move(done)};
+        if (!answerAtOnce) {
+            m_waiting << waiter;
+            return;
+        }
+        const Result result = outcome();
+        QTimer::singleShot(0, [waiter, result] {
+            answer(waiter, result);
+        });
     }
+    int pendingCount() const { return int(m_waiting.size()); }
+    /// Answers every request that waits, as fail says.
+    void answerPending()
+    {
+        const Result result = outcome();
+        for (const Waiter &waiter : std::exchange(m_waiting, {}))
+            answer(waiter, result);
+    }
+
+private:
+    struct Waiter
+    {
+        QPointer<const QObject> context;
+        bool hasContext;
+        Done done;
+    };
+    Result outcome() const { return fail ? Result{true, QStringLiteral("speech failed")} : Result{}; }
+    static void answer(const Waiter &waiter, const Result &result)
+    {
+        if (waiter.done && (!waiter.hasContext || waiter.context))
+            waiter.done(result);
+    }
+    QList<Waiter> m_waiting;
 };
 
 class FakeShell : public Shell
