@@ -495,6 +495,9 @@ void MainWindow::closeTablesForRestore()
     m_closedForRestore.clear();
     for (DataSet *table : {&m_parts->phone, &m_parts->alarm, &m_parts->econom}) {
         if (table->isActive()) {
+            // An edit under way is kept: posted now, it is in the file that is set aside.
+            if (table->state() != DataSet::State::Browse && table->isModified())
+                table->post();
             table->close();
             m_closedForRestore << table;
         }
