@@ -61,7 +61,7 @@ private:
     void reopenTablesAfterRestore();
     void readSettings();
     void openTables();
-    void bindPhoneBook();
+    void wirePhoneBook();
     void showClockLabels(const ClockLabels &labels);
     void showNextNews();
     void reportFailure(const QString &text);
