@@ -12,6 +12,7 @@
 #include "app/TrayIcon.h"
 #include "app/WindowBehaviourWidget.h"
 #include "app/WindowShape.h"
+#include "calendar/CalendarImport.h"
 #include "calendar/CalendarPanel.h"
 #include "clock/ClockFaceView.h"
 #include "clock/ClockTicker.h"
@@ -87,6 +88,7 @@ struct MainWindow::Parts
     std::unique_ptr<ClockTicker> ticker;
     std::unique_ptr<AlarmTimer> scheduler;
     PowerCountdown countdown{&power};
+    std::unique_ptr<CalendarImport> calendarImport;
 };
 
 MainWindow::MainWindow(QWidget *parent) : QWidget(parent), m_parts(std::make_unique<Parts>())
@@ -411,6 +413,22 @@ void MainWindow::addStartupSteps()
         m_parts->greeting->setVoiceLang(m_values.voiceLang);
         m_parts->scheduler->setVoiceLang(m_values.voiceLang);
     });
+    s.add(QStringLiteral("calendar feed"), [this] {
+        importCalendar();
+    });
+}
+
+void MainWindow::importCalendar()
+{
+    // Returns at once: the feed is downloaded in the background and merged when it has come.
+    auto &calendar = m_parts->calendarImport;
+    calendar = std::make_unique<CalendarImport>(&m_parts->econom, m_services);
+    calendar->setFeedUrl(m_parts->addresses.feed());
+    calendar->setUtcOffsetHours(m_values.utcOffsetHours);
+    calendar->setReportFailure([this](const QString &text) {
+        reportFailure(text);
+    });
+    calendar->importCalendar();
 }
 
 void MainWindow::readSettings()
