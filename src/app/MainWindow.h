@@ -54,7 +54,7 @@ private:
     void createVoiceAndScheduler();
     void readSettings();
     void openTables();
-    void bindPhoneBook();
+    void wirePhoneBook();
     /// `ImportCalendar`: starts the weekly feed's import; the window never waits for it.
     void importCalendar();
     void showClockLabels(const ClockLabels &labels);
