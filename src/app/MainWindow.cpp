@@ -466,7 +466,6 @@ void MainWindow::bindPhoneBook()
     QTableView *grid = m_phonePanel->grid();
     grid->setModel(model);
     grid->setSelectionModel(model->selectionModel());
-    grid->setColumnWidth(0, grid->width() - 18);
     const char *fields[] = {"Fio", "Work", "PhoneWork", "Phone", "Mobile", "Email"};
     const auto edits = m_phonePanel->edits();
     for (int i = 0; i < edits.size(); ++i)

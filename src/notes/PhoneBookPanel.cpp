@@ -19,6 +19,9 @@ PhoneBookPanel::PhoneBookPanel(QWidget *parent) : QFrame(parent)
     m_grid->setGeometry(14, 14, 234, 177);
     m_grid->horizontalHeader()->hide();
     m_grid->verticalHeader()->hide();
+    // One column, the grid's width less the scroll bar's. Set as the width every new section gets: the header
+    // makes its sections anew whenever the table is reset (opened, or sorted again after a post).
+    m_grid->horizontalHeader()->setDefaultSectionSize(234 - 18);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
