@@ -42,7 +42,6 @@
 #include "platform/TextCodec.h"
 #include "store/DataSet.h"
 #include "store/DataSetModel.h"
-#include "store/FieldBinder.h"
 #include "store/TableSchemas.h"
 
 #include <QAction>
@@ -178,7 +177,7 @@ void MainWindow::createSurface()
     m_label3->setFont(noticeFont);
     m_label3->setStyleSheet(QStringLiteral("color: yellow; background: navy;"));
 
-    m_phonePanel = new PhoneBookPanel(this);
+    m_phonePanel = new PhoneBookPanel(&m_parts->phone, m_services, this);
     m_eventPanel = new PlannerPanel(&m_parts->alarm, m_parts->scheduler.get(), m_services, this);
     m_calendarPanel = new CalendarPanel(this);
     for (QWidget *panel : panels())
@@ -261,6 +260,7 @@ void MainWindow::createShell()
     for (int i = 0; i < 4; ++i)
         m_toolbar->setViewTarget(noteViews[i], m_notes[i], m_notes[i]);
     connect(m_toolbar, &ToolbarPanel::viewChanged, m_menu, &PopupMenuWidget::setCurrentView);
+    wirePhoneBook();
 
     m_behaviour = new WindowBehaviourWidget(this, m_menu, this);
     // The calendar panel drags but does not hide on a double click; the planner's repeat group drags too.
@@ -451,26 +451,21 @@ void MainWindow::saveSettings(const QString &code)
 void MainWindow::openTables()
 {
     TableSchemas::openAll(m_parts->phone, m_parts->alarm, m_parts->econom, m_values.appDir);
-    bindPhoneBook();
     auto *calendarModel = new DataSetModel(&m_parts->econom, this);
     connect(calendarModel, &DataSetModel::failed, this, &MainWindow::reportFailure);
     m_calendarPanel->setModel(calendarModel);
     m_calendarPanel->grid()->setSelectionModel(calendarModel->selectionModel());
 }
 
-void MainWindow::bindPhoneBook()
+void MainWindow::wirePhoneBook()
 {
-    auto *model = new DataSetModel(&m_parts->phone, this);
-    model->setColumns({QStringLiteral("Fio")});
-    connect(model, &DataSetModel::failed, this, &MainWindow::reportFailure);
-    QTableView *grid = m_phonePanel->grid();
-    grid->setModel(model);
-    grid->setSelectionModel(model->selectionModel());
-    const char *fields[] = {"Fio", "Work", "PhoneWork", "Phone", "Mobile", "Email"};
-    const auto edits = m_phonePanel->edits();
-    for (int i = 0; i < edits.size(); ++i)
-        new FieldBinder(&m_parts->phone, edits[i], QLatin1String(fields[i]), this);
-    new FieldBinder(&m_parts->phone, m_phonePanel->memo(), QStringLiteral("Info"), this);
+    m_phonePanel->setNewEventWithText([this](const QString &text) {
+        m_eventPanel->newEventWithText(text);
+    });
+    // The IP-telephony page lives on the maker's site, so it follows the site's address in [Services].
+    connect(m_menu->item(QStringLiteral("IP1")), &QAction::triggered, this, [this] {
+        m_services.shell->open(m_parts->addresses.site(QStringLiteral("/ip-telephony.html")).toString());
+    });
 }
 
 void MainWindow::createOtherWindows()

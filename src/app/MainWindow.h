@@ -54,7 +54,7 @@ private:
     void createVoiceAndScheduler();
     void readSettings();
     void openTables();
-    void bindPhoneBook();
+    void wirePhoneBook();
     void showClockLabels(const ClockLabels &labels);
     void showNextNews();
     void reportFailure(const QString &text);

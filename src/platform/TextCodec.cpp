@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 
@@ -56,8 +57,28 @@ bool TextCodec::isValidUtf8(const QByteArray &bytes)
 
 QString TextCodec::fromWindows1251(const QByteArray &bytes)
 {
+    return fromCodePage(1251, bytes);
+}
+
+QString TextCodec::fromCodePage(int codePage, const QByteArray &bytes)
+{
+    // Text that is all ASCII reads the same in every code page offered here.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x80;
+        }))
+        return QString::fromLatin1(bytes);
+    QByteArray name;
+    if (codePage == 10000)
+        name = "MACINTOSH";
+    else if (codePage == 65001)
+        name = "UTF-8";
+    else
+        name = "CP" + QByteArray::number(codePage);
     // UTF-16LE output so each replaced byte costs one unit of input.
-    const QByteArray utf16 = convert("UTF-16LE", "CP1251", bytes, QByteArray("\xFD\xFF", 2), 1);
+    const QByteArray substitute("\xFD\xFF", 2);
+    QByteArray utf16 = convert("UTF-16LE", name.constData(), bytes, substitute, 1);
+    if (utf16.isEmpty())
+        utf16 = convert("UTF-16LE", "CP1252", bytes, substitute, 1);
     return QString(reinterpret_cast<const QChar *>(utf16.constData()), utf16.size() / 2);
 }
 
