@@ -1,15 +1,21 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutWindow.h"
+#include "app/Autostart.h"
+#include "app/DataBackup.h"
+#include "app/FolderDialog.h"
 #include "app/NextNews.h"
 #include "app/PopupMenuWidget.h"
 #include "app/PromptsDialog.h"
 #include "app/ServiceAddresses.h"
 #include "app/Settings.h"
 #include "app/StartupSequence.h"
+#include "app/SystemUtilities.h"
 #include "app/TerminationWatcher.h"
 #include "app/ToolbarPanel.h"
 #include "app/TrayIcon.h"
+#include "app/UtilityHotKeys.h"
+#include "app/WebLinks.h"
 #include "app/WindowBehaviourWidget.h"
 #include "app/WindowShape.h"
 #include "calendar/CalendarPanel.h"
@@ -40,6 +46,7 @@
 #include "platform/Mp3PlayerQt.h"
 #include "platform/SystemClock.h"
 #include "platform/TextCodec.h"
+#include "platform/X11HotKeyManager.h"
 #include "store/DataSet.h"
 #include "store/DataSetModel.h"
 #include "store/TableSchemas.h"
@@ -86,6 +93,10 @@ struct MainWindow::Parts
     std::unique_ptr<ClockTicker> ticker;
     std::unique_ptr<AlarmTimer> scheduler;
     PowerCountdown countdown{&power};
+
+    X11HotKeyManager hotKeyManager;
+    SystemUtilities utilities;
+    UtilityHotKeys hotKeys{&hotKeyManager, &shell, &utilities};
 };
 
 MainWindow::MainWindow(QWidget *parent) : QWidget(parent), m_parts(std::make_unique<Parts>())
@@ -101,6 +112,8 @@ MainWindow::MainWindow(QWidget *parent) : QWidget(parent), m_parts(std::make_uni
     createVoiceAndScheduler();
     createSurface();
     createShell();
+    wireShellCommands();
+    wireBackup();
     addStartupSteps();
     m_parts->startup.run([this](const QString &text) {
         reportFailure(text);
@@ -328,6 +341,9 @@ void MainWindow::addStartupSteps()
     s.add(QStringLiteral("program folder"), [this] {
         m_values.appDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     });
+    s.add(QStringLiteral("hot keys"), [this] {
+        addHotKeys();
+    });
     s.add(QStringLiteral("frameless"), [this] {
         setWindowFlags(Qt::FramelessWindowHint | Qt::Tool);
         setMask(WindowShape::roundedRect(510, 290, 15));
@@ -392,6 +408,11 @@ void MainWindow::addStartupSteps()
     s.add(QStringLiteral("banner strip"), [this] {
         m_bannerStrip->setVisible(m_services.net->isOnline());
     });
+    s.add(QStringLiteral("system utilities"), [this] {
+        m_parts->utilities.find();
+        for (SystemUtilities::Utility u : SystemUtilities::all())
+            m_menu->item(SystemUtilities::itemName(u))->setVisible(m_parts->utilities.found(u));
+    });
     s.add(QStringLiteral("tables"), [this] {
         openTables();
     });
@@ -411,6 +432,94 @@ void MainWindow::addStartupSteps()
         m_parts->greeting->setVoiceLang(m_values.voiceLang);
         m_parts->scheduler->setVoiceLang(m_values.voiceLang);
     });
+}
+
+void MainWindow::wireShellCommands()
+{
+    for (SystemUtilities::Utility u : SystemUtilities::all()) {
+        connect(m_menu->item(SystemUtilities::itemName(u)), &QAction::triggered, this, [this, u] {
+            m_parts->hotKeys.start(u);
+        });
+    }
+    // The browser's answer is not awaited: an address that cannot be reached says nothing here.
+    for (const QString &name : WebLinks::itemNames()) {
+        connect(m_menu->item(name), &QAction::triggered, this, [this, name] {
+            m_services.shell->open(WebLinks::address(name, m_parts->addresses.siteUrl).toString());
+        });
+    }
+    // A click toggles the mark first; the mark stays as toggled even when the entry cannot be written.
+    connect(m_menu->item(QStringLiteral("N8")), &QAction::triggered, this, [this](bool checked) {
+        try {
+            Autostart(m_values.appDir).apply(checked);
+        } catch (const Failure &f) {
+            reportFailure(f.text());
+        }
+    });
+}
+
+void MainWindow::wireBackup()
+{
+    auto parts = [this] {
+        DataBackup::Parts p;
+        p.appDir = m_values.appDir;
+        p.backupDir = &m_values.backupDir;
+        p.prompts = m_services.prompts;
+        p.chooseFolder = &FolderDialog::choose;
+        p.closeTables = [this] {
+            closeTablesForRestore();
+        };
+        p.reopenTables = [this] {
+            reopenTablesAfterRestore();
+        };
+        p.restart = [this] {
+            // The notes on disk are the restored ones now: this copy must not write its own over them.
+            m_notesReplaced = true;
+            m_services.shell->startProgram(m_values.appDir + QStringLiteral("Veltrane"));
+            QCoreApplication::quit();
+        };
+        return p;
+    };
+    connect(m_menu->item(QStringLiteral("N31")), &QAction::triggered, this, [parts] {
+        DataBackup(parts()).backup();
+    });
+    connect(m_menu->item(QStringLiteral("N32")), &QAction::triggered, this, [parts] {
+        DataBackup(parts()).restore();
+    });
+}
+
+void MainWindow::closeTablesForRestore()
+{
+    // The scheduler skips closed tables, but it is stopped too so nothing waits to post into them.
+    m_schedulerWasRunning = m_parts->scheduler->isActive();
+    m_parts->scheduler->stop();
+    m_closedForRestore.clear();
+    for (DataSet *table : {&m_parts->phone, &m_parts->alarm, &m_parts->econom}) {
+        if (table->isActive()) {
+            // An edit under way is kept: posted now, it is in the file that is set aside.
+            if (table->state() != DataSet::State::Browse && table->isModified())
+                table->post();
+            table->close();
+            m_closedForRestore << table;
+        }
+    }
+}
+
+void MainWindow::reopenTablesAfterRestore()
+{
+    const QList<DataSet *> closed = std::exchange(m_closedForRestore, {});
+    if (closed.contains(&m_parts->phone))
+        TableSchemas::openPhone(m_parts->phone, m_values.appDir);
+    if (closed.contains(&m_parts->alarm))
+        TableSchemas::openAlarm(m_parts->alarm, m_values.appDir);
+    if (closed.contains(&m_parts->econom))
+        TableSchemas::openEconom(m_parts->econom, m_values.appDir);
+    if (m_schedulerWasRunning)
+        m_parts->scheduler->start();
+}
+
+void MainWindow::addHotKeys()
+{
+    m_parts->hotKeys.addHotKeys();
 }
 
 void MainWindow::readSettings()
@@ -532,7 +641,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
 void MainWindow::saveAll()
 {
     try {
-        if (m_parts->notes) {
+        if (m_parts->notes && !m_notesReplaced) {
             for (int i = 0; i < m_notes.size(); ++i)
                 m_parts->notes->save(i + 1, m_notes[i]->toPlainText());
         }

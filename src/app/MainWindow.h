@@ -12,6 +12,7 @@
 class QLabel;
 class QTextEdit;
 class CalendarPanel;
+class DataSet;
 class ClockFaceView;
 class PhoneBookPanel;
 class PlannerPanel;
@@ -37,6 +38,8 @@ public:
     void saveAll();
     /// `SaveSettings`: the settings file, then the language file of `code`. Throws Failure on a refused write.
     void saveSettings(const QString &code);
+    /// `AddHotKey` for the four utility hot keys (the start-up, and the update tick every 100 s).
+    void addHotKeys();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -52,6 +55,10 @@ private:
     QList<QWidget *> panels() const;
     void createMenuAndTray();
     void createVoiceAndScheduler();
+    void wireShellCommands();
+    void wireBackup();
+    void closeTablesForRestore();
+    void reopenTablesAfterRestore();
     void readSettings();
     void openTables();
     void wirePhoneBook();
@@ -79,4 +86,8 @@ private:
     TrayIcon *m_tray = nullptr;
     QWidget *m_aboutWindow = nullptr;
     QList<QWidget *> m_otherWindows;
+    /// A restore has put other notes on disk; this copy ends without writing its own.
+    bool m_notesReplaced = false;
+    QList<DataSet *> m_closedForRestore;
+    bool m_schedulerWasRunning = false;
 };
