@@ -18,6 +18,7 @@
 #include "app/WebLinks.h"
 #include "app/WindowBehaviourWidget.h"
 #include "app/WindowShape.h"
+#include "calendar/CalendarImport.h"
 #include "calendar/CalendarPanel.h"
 #include "clock/ClockFaceView.h"
 #include "clock/ClockTicker.h"
@@ -93,6 +94,7 @@ struct MainWindow::Parts
     std::unique_ptr<ClockTicker> ticker;
     std::unique_ptr<AlarmTimer> scheduler;
     PowerCountdown countdown{&power};
+    std::unique_ptr<CalendarImport> calendarImport;
 
     X11HotKeyManager hotKeyManager;
     SystemUtilities utilities;
@@ -432,6 +434,22 @@ void MainWindow::addStartupSteps()
         m_parts->greeting->setVoiceLang(m_values.voiceLang);
         m_parts->scheduler->setVoiceLang(m_values.voiceLang);
     });
+    s.add(QStringLiteral("calendar feed"), [this] {
+        importCalendar();
+    });
+}
+
+void MainWindow::importCalendar()
+{
+    // Returns at once: the feed is downloaded in the background and merged when it has come.
+    auto &calendar = m_parts->calendarImport;
+    calendar = std::make_unique<CalendarImport>(&m_parts->econom, m_services);
+    calendar->setFeedUrl(m_parts->addresses.feed());
+    calendar->setUtcOffsetHours(m_values.utcOffsetHours);
+    calendar->setReportFailure([this](const QString &text) {
+        reportFailure(text);
+    });
+    calendar->importCalendar();
 }
 
 void MainWindow::wireShellCommands()

@@ -62,6 +62,8 @@ private:
     void readSettings();
     void openTables();
     void wirePhoneBook();
+    /// `ImportCalendar`: starts the weekly feed's import; the window never waits for it.
+    void importCalendar();
     void showClockLabels(const ClockLabels &labels);
     void showNextNews();
     void reportFailure(const QString &text);

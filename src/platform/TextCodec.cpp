@@ -1,5 +1,6 @@
 #include "platform/TextCodec.h"
 
+#include <QRegularExpression>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -108,4 +109,31 @@ QString TextCodec::decodeFile(const QByteArray &bytes)
         return QString::fromUtf8(body);
     }
     return fromWindows1251(bytes);
+}
+
+QString TextCodec::decode(const QByteArray &bytes, const QByteArray &encodingName, bool *known)
+{
+    const QByteArray name = encodingName.trimmed().toUpper();
+    if (known)
+        *known = true;
+    if (name == "UTF-8" || name == "UTF8") {
+        QByteArray body = bytes;
+        if (body.startsWith("\xEF\xBB\xBF"))
+            body.remove(0, 3);
+        return QString::fromUtf8(body);
+    }
+    // Names come from documents off the network: only plain encoding names reach iconv.
+    static const QRegularExpression plainName(QStringLiteral("^[A-Z0-9][A-Z0-9_.:-]{0,39}$"));
+    QByteArray utf16;
+    if (plainName.match(QString::fromLatin1(name)).hasMatch()) {
+        // iconv counts the replaced units of single-byte encodings one byte each, which is all a document
+        // that declares a code page uses; multi-byte encodings that fail midway lose one byte per fault.
+        utf16 = convert("UTF-16LE", name.constData(), bytes, QByteArray("\xFD\xFF", 2), 1);
+    }
+    if (utf16.isNull()) {
+        if (known)
+            *known = false;
+        return {};
+    }
+    return QString(reinterpret_cast<const QChar *>(utf16.constData()), utf16.size() / 2);
 }

@@ -20,4 +20,8 @@ public:
     /// The text of a file: UTF-8 (a leading byte-order mark dropped) when the bytes are valid UTF-8,
     /// otherwise Windows-1251, so files written by the Windows version keep their Cyrillic.
     static QString decodeFile(const QByteArray &bytes);
+    /// Bytes in the named encoding ("windows-1252", "UTF-8", "ISO-8859-1", ...; letter case ignored) to text; a
+    /// byte the encoding leaves undefined becomes U+FFFD. Empty text and `known` false when the name is not one
+    /// this system can convert.
+    static QString decode(const QByteArray &bytes, const QByteArray &encodingName, bool *known = nullptr);
 };
