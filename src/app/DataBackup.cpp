@@ -168,6 +168,13 @@ void DataBackup::backup()
     const QString folder = m_parts.chooseFolder(backupTitle, *m_parts.backupDir);
     if (folder.isEmpty())
         return;
+    // Copies renamed over the program's own tables would leave the open tables writing to files that are
+    // gone: the program folder cannot be its own backup folder.
+    if (QFileInfo(folder).canonicalFilePath() == QFileInfo(m_parts.appDir).canonicalFilePath()) {
+        report({QStringLiteral("%1 is the program folder; a backup needs a folder of its own")
+                    .arg(QDir::toNativeSeparators(folder))});
+        return;
+    }
     // Every file is tried; the ones that could not be copied are reported together.
     QStringList failures;
     for (const QString &name : dataFiles(m_parts.appDir)) {

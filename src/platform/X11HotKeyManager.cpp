@@ -155,22 +155,27 @@ bool X11HotKeyManager::grab(quint32 value)
         cookies << xcb_grab_key_checked(m_connection, 1, m_root, g.modifiers | locks, g.keycode, XCB_GRAB_MODE_ASYNC,
                                         XCB_GRAB_MODE_ASYNC);
     QList<quint16> held;
-    bool refused = false;
+    int errorCode = 0;
     for (int i = 0; i < cookies.size(); ++i) {
         std::unique_ptr<xcb_generic_error_t, decltype(&std::free)> error(xcb_request_check(m_connection, cookies[i]),
                                                                          &std::free);
-        if (error)
-            refused = true;
-        else
+        if (!error)
             held << variants[i];
+        else if (errorCode != kBadAccess)
+            errorCode = error->error_code;
     }
-    if (refused) {
+    if (errorCode) {
         // Nothing half-grabbed stays behind; the next attempt starts clean.
         ungrabVariants(g, held);
-        if (!m_reportedTaken.contains(value))
-            qWarning().noquote() << "Veltrane: the hot key" << HotKey::text(value)
-                                 << "is held by another program; it is tried again later";
-        m_reportedTaken << value;
+        if (!m_reportedTaken.contains(value)) {
+            if (errorCode == kBadAccess)
+                qWarning().noquote() << "Veltrane: the hot key" << HotKey::text(value)
+                                     << "is held by another program; it is tried again later";
+            else
+                qWarning().noquote() << "Veltrane: the hot key" << HotKey::text(value)
+                                     << "was refused by the X server, error" << errorCode;
+        }
+        m_reportedTaken.insert(value);
         return false;
     }
     g.variants = variants;

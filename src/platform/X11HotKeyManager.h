@@ -5,6 +5,7 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QList>
+#include <QSet>
 
 struct xcb_connection_t;
 typedef struct _XDisplay Display;
@@ -48,6 +49,7 @@ private:
     xcb_connection_t *m_connection = nullptr;
     quint32 m_root = 0;
     QList<Grab> m_grabs;
-    QList<quint32> m_reportedTaken;
+    /// Combinations whose refusal was already logged: said once, not at every retry.
+    QSet<quint32> m_reportedTaken;
     bool m_saidUnavailable = false;
 };

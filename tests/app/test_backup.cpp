@@ -230,6 +230,8 @@ private slots:
         QTest::newRow("restore folder without alarm.cds")
             << true << false << QStringLiteral("alarm.cds") << true << QStringList{"error"};
         QTest::newRow("restore answered no") << true << false << QString() << false << QStringList{"question"};
+        QTest::newRow("backup into the program folder itself")
+            << false << false << QStringLiteral("<program folder>") << true << QStringList{"error"};
     }
     void cancelsAndRefusalsChangeNothing()
     {
@@ -241,9 +243,10 @@ private slots:
         Fixture fx;
         makeData(fx.appDir(), {"mine"}, {"me"}, "{\\rtf1 mine }");
         makeData(fx.folder() + '/', {"backed up"}, {}, "{\\rtf1 old }");
-        if (!missing.isEmpty())
+        const bool intoProgramFolder = missing == "<program folder>";
+        if (!missing.isEmpty() && !intoProgramFolder)
             QVERIFY(QFile::remove(fx.folder() + '/' + missing));
-        fx.chosen = cancel ? QString("") : fx.folder();
+        fx.chosen = cancel ? QString("") : intoProgramFolder ? fx.appDir() : fx.folder();
         fx.backupDir = QStringLiteral("/kept");
         fx.prompts.answers = {answer};
         const Snapshot app = snapshot(fx.appDir());
@@ -251,7 +254,9 @@ private slots:
 
         restore ? fx.backup().restore() : fx.backup().backup();
         QCOMPARE(fx.shownKinds(), shown);
-        if (!missing.isEmpty()) {
+        if (intoProgramFolder) {
+            QVERIFY(fx.prompts.shown[0].text.contains("is the program folder"));
+        } else if (!missing.isEmpty()) {
             QCOMPARE(fx.prompts.shown[0].title, QStringLiteral("Ошибка"));
             QCOMPARE(fx.prompts.shown[0].text, QStringLiteral("В этом каталоге нет файлов резервной копии!"));
         }

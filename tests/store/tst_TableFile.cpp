@@ -1,4 +1,5 @@
 // Table files: the SQLite layout, reading the structure back, bad files, the counter, batches, econom at close.
+#include "TableQuery.h"
 #include "TempAppDir.h"
 #include "platform/Failure.h"
 #include "store/DataSet.h"
@@ -9,42 +10,6 @@
 #include <sqlite3.h>
 
 namespace {
-
-// Runs one query on a table file directly and gives its rows as "a|b|c" lines.
-QStringList query(const QString &path, const QString &sql)
-{
-    sqlite3 *db = nullptr;
-    QStringList rows;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-        sqlite3_close(db);
-        return {"<cannot open>"};
-    }
-    sqlite3_stmt *st = nullptr;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
-        rows << "<error> " + QString::fromUtf8(sqlite3_errmsg(db));
-    } else {
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            QStringList cols;
-            for (int c = 0; c < sqlite3_column_count(st); ++c) {
-                const auto *t = reinterpret_cast<const char *>(sqlite3_column_text(st, c));
-                cols << (t ? QString::fromUtf8(t) : QStringLiteral("NULL"));
-            }
-            rows << cols.join('|');
-        }
-    }
-    sqlite3_finalize(st);
-    sqlite3_close(db);
-    return rows;
-}
-
-bool execSql(const QString &path, const QString &sql)
-{
-    sqlite3 *db = nullptr;
-    sqlite3_open(path.toUtf8().constData(), &db);
-    const bool ok = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    sqlite3_close(db);
-    return ok;
-}
 
 void addEvent(DataSet &ds, const QDate &d, const QTime &t, const QString &text)
 {
@@ -83,32 +48,35 @@ void TestTableFile::createdFileLayout()
     DataSet alarm, phone, econom;
     TableSchemas::openAll(phone, alarm, econom, dir.appDir());
 
-    QCOMPARE(query(dir.path("alarm.cds"), "SELECT name, type FROM pragma_table_info('alarm')"),
+    QCOMPARE(TableQuery::rows(dir.path("alarm.cds"), "SELECT name, type FROM pragma_table_info('alarm')"),
              (QStringList{"id|INTEGER", "Tip|INTEGER", "Data|DATE", "Time|TIME", "Execute|VARCHAR(254)",
                           "RepeatHour|BOOLEAN", "RepeatHourStart|TIME", "RepeatHourEnd|TIME", "Repeat|BOOLEAN",
                           "RepeatValue|INTEGER", "RepeatValueName|INTEGER", "Day1|BOOLEAN", "Day2|BOOLEAN",
                           "Day3|BOOLEAN", "Day4|BOOLEAN", "Day5|BOOLEAN", "Day6|BOOLEAN", "Day7|BOOLEAN"}));
-    QVERIFY(query(dir.path("alarm.cds"), "SELECT sql FROM sqlite_master WHERE name='alarm'")
+    QVERIFY(TableQuery::rows(dir.path("alarm.cds"), "SELECT sql FROM sqlite_master WHERE name='alarm'")
                 .value(0)
                 .contains("\"id\" INTEGER PRIMARY KEY AUTOINCREMENT"));
-    QCOMPARE(query(dir.path("phone.cds"), "SELECT name, type FROM pragma_table_info('phone')"),
+    QCOMPARE(TableQuery::rows(dir.path("phone.cds"), "SELECT name, type FROM pragma_table_info('phone')"),
              (QStringList{"Fio|VARCHAR(50)", "Work|VARCHAR(50)", "PhoneWork|VARCHAR(30)", "Phone|VARCHAR(30)",
                           "Mobile|VARCHAR(30)", "Email|VARCHAR(50)", "Info|TEXT"}));
-    QCOMPARE(query(dir.path("econom.cds"), "SELECT name, type FROM pragma_table_info('econom')"),
+    QCOMPARE(TableQuery::rows(dir.path("econom.cds"), "SELECT name, type FROM pragma_table_info('econom')"),
              (QStringList{"title|VARCHAR(50)", "country|VARCHAR(3)", "date|DATE", "time|TIME", "forecast|VARCHAR(10)",
                           "previous|VARCHAR(10)", "impact|VARCHAR(12)"}));
 
     // Indexes are SQLite indexes with their names; options as DESC / COLLATE NOCASE.
-    QCOMPARE(query(dir.path("alarm.cds"), "SELECT name, desc, coll FROM pragma_index_xinfo('datatime') WHERE key"),
+    QCOMPARE(TableQuery::rows(dir.path("alarm.cds"),
+                              "SELECT name, desc, coll FROM pragma_index_xinfo('datatime') WHERE key"),
              (QStringList{"Data|0|BINARY", "Time|0|BINARY"}));
-    QCOMPARE(query(dir.path("econom.cds"), "SELECT name, desc, coll FROM pragma_index_xinfo('DataTime') WHERE key"),
+    QCOMPARE(TableQuery::rows(dir.path("econom.cds"),
+                              "SELECT name, desc, coll FROM pragma_index_xinfo('DataTime') WHERE key"),
              (QStringList{"date|1|NOCASE", "time|1|NOCASE"}));
-    QCOMPARE(query(dir.path("phone.cds"), "SELECT name, desc, coll FROM pragma_index_xinfo('Fio') WHERE key"),
-             (QStringList{"Fio|0|NOCASE"}));
+    QCOMPARE(
+        TableQuery::rows(dir.path("phone.cds"), "SELECT name, desc, coll FROM pragma_index_xinfo('Fio') WHERE key"),
+        (QStringList{"Fio|0|NOCASE"}));
 
     // Rollback journal, never WAL, so the one file always holds the whole table.
     for (const char *name : {"alarm.cds", "phone.cds", "econom.cds"})
-        QCOMPARE(query(dir.path(name), "PRAGMA journal_mode"), QStringList{"delete"});
+        QCOMPARE(TableQuery::rows(dir.path(name), "PRAGMA journal_mode"), QStringList{"delete"});
 }
 
 void TestTableFile::storedValues()
@@ -124,9 +92,9 @@ void TestTableFile::storedValues()
     ds.fieldByName("Repeat").setAsBoolean(false);
     ds.fieldByName("Day2").setAsBoolean(true);
     ds.post();
-    QCOMPARE(
-        query(dir.path("alarm.cds"), "SELECT id, Tip, Data, Time, Execute, RepeatHour, Repeat, Day1, Day2 FROM alarm"),
-        QStringList{"1|2|2012-09-12|23:30:05|Выключить компьютер 12.09.2012 в 23:30|NULL|0|NULL|1"});
+    QCOMPARE(TableQuery::rows(dir.path("alarm.cds"),
+                              "SELECT id, Tip, Data, Time, Execute, RepeatHour, Repeat, Day1, Day2 FROM alarm"),
+             QStringList{"1|2|2012-09-12|23:30:05|Выключить компьютер 12.09.2012 в 23:30|NULL|0|NULL|1"});
 }
 
 void TestTableFile::structureReadBack_data()
@@ -183,9 +151,9 @@ void TestTableFile::structureReadBack()
 void TestTableFile::structureInFileWins()
 {
     TempAppDir dir;
-    QVERIFY(execSql(dir.path("phone.cds"),
-                    "CREATE TABLE phone (Fio VARCHAR(80), Note TEXT, Age INTEGER);"
-                    "INSERT INTO phone VALUES ('b', 'x', 3), ('A', NULL, NULL), ('c', 'y', 1);"));
+    QVERIFY(TableQuery::exec(dir.path("phone.cds"),
+                             "CREATE TABLE phone (Fio VARCHAR(80), Note TEXT, Age INTEGER);"
+                             "INSERT INTO phone VALUES ('b', 'x', 3), ('A', NULL, NULL), ('c', 'y', 1);"));
     DataSet ds;
     TableSchemas::openPhone(ds, dir.appDir()); // the file exists: it is not recreated
     QCOMPARE(ds.fieldCount(), 3);
@@ -221,7 +189,7 @@ void TestTableFile::badFiles()
     if (sql.isEmpty())
         QVERIFY(dir.write("alarm.cds", bytes));
     else
-        QVERIFY(execSql(path, sql));
+        QVERIFY(TableQuery::exec(path, sql));
     const QByteArray before = dir.read("alarm.cds");
     const QDateTime modified = QFileInfo(path).lastModified();
 
@@ -314,9 +282,9 @@ void TestTableFile::econSavedOnlyAtClose()
         QCOMPARE(ds.fieldByName("date").asDate(), QDate(2026, 1, 3)); // newest first
         ds.last();
         ds.deleteRecord();
-        QCOMPARE(query(path, "SELECT count(*) FROM econom"), QStringList{"0"}); // held in memory
+        QCOMPARE(TableQuery::rows(path, "SELECT count(*) FROM econom"), QStringList{"0"}); // held in memory
     }
-    QCOMPARE(query(path, "SELECT date, time, length(title) FROM econom ORDER BY date"),
+    QCOMPARE(TableQuery::rows(path, "SELECT date, time, length(title) FROM econom ORDER BY date"),
              (QStringList{"2026-01-02|12:30:00|50", "2026-01-03|12:30:00|50"}));
 
     DataSet again;
@@ -339,7 +307,7 @@ void TestTableFile::batchCommitAndRollback()
             addEvent(ds, QDate(2026, 1, 2), QTime(9, i), "batched");
         batch.commit();
     }
-    QCOMPARE(query(path, "SELECT count(*) FROM alarm"), QStringList{"11"});
+    QCOMPARE(TableQuery::rows(path, "SELECT count(*) FROM alarm"), QStringList{"11"});
     {
         StoreBatch batch(ds);
         addEvent(ds, QDate(2026, 1, 3), QTime(9, 0), "undone");
@@ -347,7 +315,7 @@ void TestTableFile::batchCommitAndRollback()
         ds.deleteRecord();
         QCOMPARE(ds.recordCount(), 11);
     } // no commit: rolled back
-    QCOMPARE(query(path, "SELECT count(*) FROM alarm"), QStringList{"11"});
+    QCOMPARE(TableQuery::rows(path, "SELECT count(*) FROM alarm"), QStringList{"11"});
     QCOMPARE(ds.recordCount(), 11);
     ds.first();
     QCOMPARE(ds.fieldByName("Execute").asString(), QString("kept"));
@@ -381,7 +349,7 @@ void TestTableFile::failedWriteKeepsEditState()
     sqlite3_close(other);
     QCOMPARE(ds.recordCount(), 1);
     ds.post();
-    QCOMPARE(query(path, "SELECT Execute FROM alarm"), QStringList{"two"});
+    QCOMPARE(TableQuery::rows(path, "SELECT Execute FROM alarm"), QStringList{"two"});
 }
 
 QTEST_GUILESS_MAIN(TestTableFile)
