@@ -1,10 +1,12 @@
 #include "app/WindowBehaviourWidget.h"
 
 #include "app/PopupMenuWidget.h"
+#include "platform/X11WindowMove.h"
 
 #include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWidget>
@@ -86,6 +88,65 @@ void WindowBehaviourWidget::showFromTray()
     emit shownFromTray();
 }
 
+bool WindowBehaviourWidget::isOverWindow(const QPoint &global) const
+{
+    if (!m_window || !m_window->isVisible())
+        return false;
+    const QPoint local = m_window->mapFromGlobal(global);
+    if (!m_window->rect().contains(local))
+        return false;
+    return m_window->mask().isEmpty() || m_window->mask().contains(local);
+}
+
+void WindowBehaviourWidget::pointerLeft()
+{
+    followPointerThroughPopup(false);
+    // N5 is read at each leave: toggling it changes nothing until the pointer next leaves.
+    if (m_window && isChecked("N5"))
+        m_window->setWindowOpacity(kTranslucentOpacity);
+}
+
+void WindowBehaviourWidget::followPointerThroughPopup(bool on)
+{
+    if (on == m_followingPopup)
+        return;
+    m_followingPopup = on;
+    // Only while a popup is up: the application's every event passes here meanwhile.
+    if (on)
+        qApp->installEventFilter(this);
+    else
+        qApp->removeEventFilter(this);
+}
+
+bool WindowBehaviourWidget::followPopupEvent(QObject *watched, QEvent *event)
+{
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!m_window || !widget || widget->windowType() != Qt::Popup)
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        // The popup sees every move while it holds the pointer, also those over the window below it.
+        if (isOverWindow(static_cast<QMouseEvent *>(event)->globalPosition().toPoint()))
+            m_window->setWindowOpacity(1.0);
+        else if (isChecked("N5"))
+            m_window->setWindowOpacity(kTranslucentOpacity);
+        return true;
+    case QEvent::Hide:
+        // Once the last popup has gone, the pointer is where it is: over the window the window stays as it is
+        // (the window system's enter follows), elsewhere it has left.
+        QTimer::singleShot(0, this, [this] {
+            if (m_followingPopup && !QApplication::activePopupWidget()) {
+                if (isOverWindow(QCursor::pos()))
+                    followPointerThroughPopup(false);
+                else
+                    pointerLeft();
+            }
+        });
+        return true;
+    default: return false;
+    }
+}
+
 bool WindowBehaviourWidget::landsOn(QWidget *surface, const QMouseEvent *event)
 {
     // Events a control did not take travel up to its parents; those presses belong to the control.
@@ -114,9 +175,10 @@ bool WindowBehaviourWidget::handleMouse(QWidget *surface, QMouseEvent *event)
     case QEvent::MouseMove:
         if (m_drag == Drag::Pressed && (event->buttons() & Qt::LeftButton)
             && (global - m_pressGlobal).manhattanLength() >= QApplication::startDragDistance()) {
-            // The move starts only once the pointer really moves, so clicks and double clicks stay intact.
+            // The move starts only once the pointer really moves, so clicks and double clicks stay intact; it
+            // is anchored at the press, so the window does not trail the pointer by the distance gone so far.
             QWindow *handle = m_window->windowHandle();
-            if (handle && handle->startSystemMove()) {
+            if (handle && X11WindowMove::start(handle, m_pressGlobal)) {
                 // The window manager follows the pointer from here on and takes the release.
                 m_drag = Drag::None;
                 return true;
@@ -151,11 +213,16 @@ bool WindowBehaviourWidget::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_window) {
         switch (event->type()) {
-        case QEvent::Enter: m_window->setWindowOpacity(1.0); break;
+        case QEvent::Enter:
+            followPointerThroughPopup(false);
+            m_window->setWindowOpacity(1.0);
+            break;
         case QEvent::Leave:
-            // N5 is read at each leave: toggling it changes nothing until the pointer next leaves.
-            if (isChecked("N5"))
-                m_window->setWindowOpacity(kTranslucentOpacity);
+            // Opening a popup menu takes the pointer from the window while it still rests over it.
+            if (QApplication::activePopupWidget() && isOverWindow(QCursor::pos()))
+                followPointerThroughPopup(true);
+            else
+                pointerLeft();
             break;
         case QEvent::WindowStateChange:
             // Minimizing hides to the tray, by the same path as N2, so N2 and N3 stay in step.
@@ -168,6 +235,8 @@ bool WindowBehaviourWidget::eventFilter(QObject *watched, QEvent *event)
         default: break;
         }
     }
+    if (m_followingPopup && followPopupEvent(watched, event))
+        return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress:
     case QEvent::MouseMove:

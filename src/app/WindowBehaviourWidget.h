@@ -48,6 +48,13 @@ protected:
 
 private:
     bool isChecked(const char *name) const;
+    /// Whether the pointer at `global` is over the window's own shape, whatever Qt's enter and leave say.
+    bool isOverWindow(const QPoint &global) const;
+    /// The pointer left the window: translucent when N5 is checked.
+    void pointerLeft();
+    /// While a popup holds the pointer the window hears nothing of it; follow it through the popup's events.
+    void followPointerThroughPopup(bool on);
+    bool followPopupEvent(QObject *watched, QEvent *event);
     void watch(QWidget *surface);
     /// True when the mouse event was delivered to `surface` itself rather than passed up from a control on it.
     static bool landsOn(QWidget *surface, const QMouseEvent *event);
@@ -63,4 +70,6 @@ private:
     QPoint m_pressGlobal;
     QPoint m_windowStart;
     quint64 m_pressTime = 0;
+    /// A popup took the pointer while it was over the window: the leave it caused is not a real one.
+    bool m_followingPopup = false;
 };

@@ -20,6 +20,7 @@
 #include <QTableView>
 #include <QTimeEdit>
 #include <QToolButton>
+#include <algorithm>
 
 namespace {
 
@@ -114,6 +115,9 @@ void PlannerPanel::buildControls()
     m_grid->setSelectionModel(m_model->selectionModel());
     m_grid->horizontalHeader()->hide();
     m_grid->verticalHeader()->hide();
+    // The width every section gets when it is made: opening the table (or refreshing it) resets the header and
+    // makes the column anew, so a width set on the column itself would last only until then.
+    m_grid->horizontalHeader()->setDefaultSectionSize(216);
     m_grid->setColumnWidth(0, 216);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -236,7 +240,27 @@ void PlannerPanel::buildControls()
     m_hourEnd->setDisplayFormat(QStringLiteral("H:mm:ss"));
     m_hourEnd->setGeometry(141, 139, 67, 21);
     m_hourEnd->setTime(QTime(23, 59, 59));
+    // The hour window's two pickers share one row: without spin buttons they fit it (arrow keys and the wheel
+    // still step them).
+    for (QTimeEdit *picker : {m_hourStart, m_hourEnd})
+        picker->setButtonSymbols(QAbstractSpinBox::NoButtons);
     repeatToggled(false);
+}
+
+void PlannerPanel::placePickers()
+{
+    // The places were drawn for a narrower font: a picker too narrow for H:mm:ss scrolls its text out of sight,
+    // and a label wider than its place hides under the picker beside it. Each keeps its place where it fits.
+    const int timeWidth = std::max(53, m_time->sizeHint().width());
+    m_time->setGeometry(472 - timeWidth, 37, timeWidth, 21);
+    m_date->setGeometry(248, 37, m_time->x() - 4 - 248, 21);
+
+    const int startX = std::max(68, m_label13->geometry().right() + 4);
+    m_hourStart->setGeometry(startX, 139, std::max(52, m_hourStart->sizeHint().width()), 21);
+    m_label14->move(std::max(124, m_hourStart->geometry().right() + 5), 142);
+    const int endX = std::max(141, m_label14->geometry().right() + 4);
+    const int endWidth = std::max(m_hourEnd->sizeHint().width(), std::min(67, m_group->width() - 4 - endX));
+    m_hourEnd->setGeometry(endX, 139, endWidth, 21);
 }
 
 void PlannerPanel::retranslate()
@@ -260,6 +284,7 @@ void PlannerPanel::retranslate()
         label->setText(texts().text(QLatin1String(key)));
         label->adjustSize();
     }
+    placePickers();
 }
 
 QString PlannerPanel::label12Caption() const

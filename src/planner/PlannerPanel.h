@@ -69,6 +69,8 @@ signals:
 
 private:
     void buildControls();
+    /// Widens the time pickers to their text where the font needs more than the places allow.
+    void placePickers();
     void setEditingMode(bool editing);
     void updateNavigator();
     void showRecord();

@@ -325,8 +325,7 @@ def drag(desk, start, end, steps=12):
     time.sleep(0.2)
     desk.run(['xdotool', 'mousedown', '1'])
     try:
-        # A short first step: a system move starts where the pointer is once it has gone the drag distance,
-        # so the window trails the pointer by about this much.
+        # A short first step, past the drag distance: the move starts there, some pixels after the press.
         time.sleep(0.05)
         pointer_to(desk, x0 + (6 if x1 > x0 else -6), y0 + (6 if y1 > y0 else -6))
         for i in range(1, steps + 1):

@@ -48,10 +48,10 @@ class WindowBehaviourTest(e2e.VeltraneTestCase):
         return last
 
     def test_drag_moves_the_window_unless_its_position_is_fixed(self):
-        # (label, N7, whether the drag moves the window)
-        cases = [('free', '0', True), ('fixed by N7', '1', False)]
-        delta = (150, 90)
-        for label, n7, moves in cases:
+        # (label, N7, how far the pointer goes, whether the drag moves the window)
+        cases = [('free, a short drag', '0', (50, 30), True), ('free, a long drag', '0', (150, -90), True),
+                 ('fixed by N7', '1', (150, 90), False)]
+        for label, n7, delta, moves in cases:
             with self.subTest(label):
                 geo = self.start(n7=n7)
                 self.assertEqual(geo, e2e.Geometry(LEFT, TOP, 510, 290), 'place and size from the settings')
@@ -62,10 +62,9 @@ class WindowBehaviourTest(e2e.VeltraneTestCase):
                 after = self.settle()
                 self.assertEqual(after.size, (510, 290))
                 if moves:
-                    # A system move starts once the pointer has left the press point by the drag distance, so
-                    # the window may trail the pointer by that much.
-                    self.assertAlmostEqual(after.x, LEFT + delta[0], delta=12)
-                    self.assertAlmostEqual(after.y, TOP + delta[1], delta=12)
+                    # The window follows the pointer from the press point, although the move itself starts only
+                    # once the pointer has gone the drag distance.
+                    self.assertEqual(after.position, (LEFT + delta[0], TOP + delta[1]))
                 else:
                     self.assertEqual(after.position, (LEFT, TOP))
                 self.assertTrue(self.desk.is_viewable(self.win), 'a drag does not hide the window')
@@ -75,24 +74,24 @@ class WindowBehaviourTest(e2e.VeltraneTestCase):
                                  (str(after.x), str(after.y)), 'the position is stored at the close')
                 self.assertEqual(form.get('Form', 'N7'), n7)
 
+    def opacity(self):
+        value = ex.window_opacity(self.desk, self.win)
+        return ex.OPAQUE if value is None else value
+
+    def wait_opacity(self, value, what):
+        try:
+            e2e.wait_until(lambda: abs(self.opacity() - value) <= 1, 10, what=what)
+        except e2e.HarnessError:
+            pass
+        self.assertAlmostEqual(self.opacity(), value, delta=1, msg=what)
+
     def test_translucent_while_the_pointer_is_away(self):
         # (label, N5, opacity while away)
         cases = [('N5 on', '1', ex.TRANSLUCENT), ('N5 off', '0', None)]
         for label, n5, away in cases:
             with self.subTest(label):
                 geo = self.start(n5=n5)
-
-                def opacity():
-                    value = ex.window_opacity(self.desk, self.win)
-                    return ex.OPAQUE if value is None else value
-
-                def wait_opacity(value, what):
-                    try:
-                        e2e.wait_until(lambda: abs(opacity() - value) <= 1, 10, what=what)
-                    except e2e.HarnessError:
-                        pass
-                    self.assertAlmostEqual(opacity(), value, delta=1, msg=what)
-
+                opacity, wait_opacity = self.opacity, self.wait_opacity
                 away_value = ex.OPAQUE if away is None else away
                 # The window starts translucent when N5 is on (the pointer is away from the start).
                 wait_opacity(away_value, 'opacity at the start')
@@ -109,6 +108,36 @@ class WindowBehaviourTest(e2e.VeltraneTestCase):
                 wait_opacity(ex.OPAQUE, 'opaque when the pointer comes back')
                 self.assertEqual(self.prog.terminate(timeout=60), 0)
 
+    def menu_is_up(self):
+        return any(g.height > 120 and ex.is_override_redirect(self.desk, w)
+                   for w, g in ex.program_windows(self.desk).items())
+
+    def test_translucency_follows_the_pointer_while_the_popup_menu_is_up(self):
+        geo = self.start(n5='1')
+        over = (geo.x + 200, geo.y + 120)
+        # Left of the menu, which opens to the right of and below the click.
+        over_beside_menu = (geo.x + 60, geo.y + 40)
+        right_click = ['xdotool', 'click', '3']
+        # (what is done, the opacity after it, whether the menu is up, what it shows)
+        steps = [
+            (lambda: ex.pointer_to(self.desk, *over), ex.OPAQUE, False, 'pointer over the window'),
+            (lambda: self.desk.run(right_click), ex.OPAQUE, True, 'menu opened over the window'),
+            (lambda: self.desk.key('Escape'), ex.OPAQUE, False, 'menu dismissed with Escape over the window'),
+            (lambda: ex.pointer_to(self.desk, *AWAY), ex.TRANSLUCENT, False, 'pointer away after the menu'),
+            (lambda: ex.pointer_to(self.desk, *over), ex.OPAQUE, False, 'pointer back'),
+            (lambda: self.desk.run(right_click), ex.OPAQUE, True, 'menu opened again'),
+            (lambda: ex.pointer_to(self.desk, *AWAY), ex.TRANSLUCENT, True, 'pointer away with the menu up'),
+            (lambda: ex.pointer_to(self.desk, *over_beside_menu), ex.OPAQUE, True, 'pointer back with the menu up'),
+            (lambda: ex.pointer_to(self.desk, *AWAY), ex.TRANSLUCENT, True, 'pointer away again'),
+            (lambda: self.desk.key('Escape'), ex.TRANSLUCENT, False, 'menu dismissed with Escape away from it'),
+            (lambda: ex.pointer_to(self.desk, *over), ex.OPAQUE, False, 'pointer over the window at the end'),
+        ]
+        for act, opacity, menu, what in steps:
+            act()
+            time.sleep(0.5)
+            e2e.wait_until(lambda: self.menu_is_up() == menu, 10, what=f'menu {"up" if menu else "gone"}: {what}')
+            self.wait_opacity(opacity, what)
+        self.assertEqual(self.prog.terminate(timeout=60), 0)
 
 if __name__ == '__main__':
     unittest.main()

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDateTimeEdit>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,6 +65,59 @@ private slots:
         auto *w = f.panel.findChild<QWidget *>(name);
         QVERIFY(w);
         QCOMPARE(w->geometry(), rect);
+    }
+
+    void gridColumnKeepsItsWidthOnceTheTableOpens()
+    {
+        // The main window builds the panel before the tables open; opening the table resets the grid's header.
+        TempAppDir dir;
+        FakeServices fakes;
+        DataSet alarm;
+        PlannerPanel panel(&alarm, nullptr, fakes.services());
+        auto *grid = panel.findChild<QTableView *>(QStringLiteral("DBGrid2"));
+        TableSchemas::openAlarm(alarm, dir.appDir());
+        QCOMPARE(grid->columnWidth(0), 216);
+        panel.navigate(PlannerPanel::NavButton::Refresh);
+        QCOMPARE(grid->columnWidth(0), 216);
+    }
+
+    void pickersShowTheirWholeText_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("date") << "DateTimePicker1"
+                              << "28.09.2026";
+        QTest::newRow("event time") << "DateTimePicker2"
+                                    << "23:59:59";
+        QTest::newRow("hour window start") << "DateTimePicker3"
+                                           << "23:59:59";
+        QTest::newRow("hour window end") << "DateTimePicker4"
+                                         << "23:59:59";
+    }
+    void pickersShowTheirWholeText()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        PanelFixture f;
+        f.panel.show(); // the pickers lay out their text fields when shown
+        auto *picker = f.panel.findChild<QDateTimeEdit *>(name);
+        QVERIFY(picker);
+        picker->setDate(QDate(2026, 9, 28));
+        picker->setTime(QTime(23, 59, 59));
+        auto *edit = picker->findChild<QLineEdit *>();
+        QCOMPARE(edit->text(), text);
+        // A line edit keeps 2 pixels either side of its text and one for the cursor; less, and the text scrolls.
+        QVERIFY2(edit->width() >= edit->fontMetrics().horizontalAdvance(text) + 5,
+                 qPrintable(QStringLiteral("%1 px for %2 px of text")
+                                .arg(edit->width())
+                                .arg(edit->fontMetrics().horizontalAdvance(text))));
+        // Still inside the editor, clear of its neighbours: the other pickers and the labels that name them.
+        QWidget *area = picker->parentWidget();
+        QVERIFY(area->rect().contains(picker->geometry()));
+        for (auto *other : area->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly))
+            if (other != picker && other->isVisibleTo(area)
+                && (qobject_cast<QLabel *>(other) || other->objectName().startsWith(QLatin1String("Date"))))
+                QVERIFY2(!other->geometry().intersects(picker->geometry()), qPrintable(other->objectName()));
     }
 
     void navigatorHintsAndEditingMode()
