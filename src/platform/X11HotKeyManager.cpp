@@ -147,12 +147,14 @@ bool X11HotKeyManager::grab(quint32 value)
     Grab g{};
     if (!keyOf(value, &g))
         return false;
+    // Not owner_events: a press goes to the root window even while one of the program's own windows has the
+    // focus, so it is a hot key there too and never reaches the window as a keystroke as well.
     // Every variant is asked for before any answer is read: one round trip, and BadAccess (another
     // client holds the combination) comes back for each variant it holds.
     const QList<quint16> variants = lockVariants();
     QList<xcb_void_cookie_t> cookies;
     for (quint16 locks : variants)
-        cookies << xcb_grab_key_checked(m_connection, 1, m_root, g.modifiers | locks, g.keycode, XCB_GRAB_MODE_ASYNC,
+        cookies << xcb_grab_key_checked(m_connection, 0, m_root, g.modifiers | locks, g.keycode, XCB_GRAB_MODE_ASYNC,
                                         XCB_GRAB_MODE_ASYNC);
     QList<quint16> held;
     int errorCode = 0;

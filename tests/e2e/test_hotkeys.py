@@ -79,6 +79,8 @@ class HotKeysTest(e2e.VeltraneTestCase):
             win = prog.wait_main_window()
             geo = desk.geometry(win)
             desk.click(geo.x + 200, geo.y + 150)
+            focus = int(desk.run(['xdotool', 'getwindowfocus']).strip())
+            self.assertEqual(desk.run(['xdotool', 'getwindowpid', str(focus)], check=False).strip(), str(prog.pid))
             self.assertEqual(self.press_and_count(desk, 'ctrl+alt+c'), 1)
 
         with self.subTest('keys that are not hot keys start nothing'):
