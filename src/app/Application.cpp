@@ -8,6 +8,9 @@
 #include <QMessageBox>
 #include <QProxyStyle>
 #include <QToolTip>
+#include <cstdlib>
+#include <functional>
+#include <utility>
 
 namespace {
 
@@ -31,6 +34,17 @@ bool showHintForFiveSeconds(QObject *receiver, QEvent *event)
         return false;
     QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), widget->toolTip(), widget, {}, 5000);
     return true;
+}
+
+// The saves to make should the process end without unwinding: when the X server goes away (the end of the
+// session), Qt ends the program with exit(1) from inside the event loop, and the notes typed since the start
+// would be lost.
+std::function<void()> g_lastChanceSaves;
+
+extern "C" void runLastChanceSaves()
+{
+    if (const auto saves = std::exchange(g_lastChanceSaves, {}))
+        saves();
 }
 
 } // namespace
@@ -68,5 +82,15 @@ int Application::run(int argc, char **argv)
         return 0;
     window.createOtherWindows();
     window.show();
-    return app.exec();
+    // While the main loop runs; after it, the window's destruction saves.
+    g_lastChanceSaves = [&end, &window] {
+        end.request(); // nobody is there to answer a box any more
+        window.saveAll();
+    };
+    static const bool registered = std::atexit(runLastChanceSaves) == 0;
+    if (!registered)
+        qWarning("Veltrane: the saves at an abrupt end could not be arranged");
+    const int status = app.exec();
+    g_lastChanceSaves = {};
+    return status;
 }

@@ -1,6 +1,6 @@
-"""The platform's end of the program (SIGTERM, SIGINT, SIGHUP) is honoured at any moment, with the saves: while the
-start-up's failure box waits for the user, and while the box of a failed exit save is up. A box waiting for
-nobody never holds the end up; what failed is told in the log."""
+"""The platform's end of the program (SIGTERM, SIGINT, SIGHUP, the X server going away) is honoured at any moment,
+with the saves: while the start-up's failure box waits for the user, and while the box of a failed exit save is
+up. A box waiting for nobody never holds the end up; what failed is told in the log."""
 
 import os
 import shutil
@@ -55,6 +55,19 @@ class PlatformEndTest(e2e.VeltraneTestCase):
                 self.assertTrue(os.path.isdir(folder.file('veltrane.ini')))
                 desk.close()
                 shutil.rmtree(folder.path, ignore_errors=True)
+
+    def test_the_x_server_going_away(self):
+        # The end of the session as X11 has it: the display goes, and Qt ends the program from inside its loop.
+        folder = self.program_folder()
+        folder.write_services()
+        desk = self.desktop()
+        prog = desk.start_program(folder, faketime=START, speed=SLOW, wrap=e2e.OFFLINE)
+        prog.wait_main_window()
+        desk.xvfb.popen.send_signal(signal.SIGTERM)
+        prog.wait_exit(timeout=20)
+        self.assertIn('X11 connection broke', prog.output())
+        self.assertIn('Form', folder.ini('veltrane.ini').section_names(), 'the settings were saved on the way out')
+        self.assertTrue(folder.ini('RUS.ini').items('Form1'), 'and the language file')
 
 
 if __name__ == '__main__':
