@@ -31,7 +31,7 @@ int main(int argc, char **argv)
     };
     QLabel *local = makeLabel("yellow");
     QLabel *utc = makeLabel("lime");
-    ClockTicker ticker(clock, values);
+    ClockTicker ticker(clock, values.lastGreetingDate, values.versionLabelText);
     QObject::connect(&ticker, &ClockTicker::labelsChanged, [&](const ClockLabels &l) {
         local->setText(l.localText);
         local->setToolTip(l.localHint);

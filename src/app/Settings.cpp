@@ -2,13 +2,18 @@
 
 #include "app/ProgramValues.h"
 #include "files/IniFile.h"
+#include "i18n/LanguageFiles.h"
 #include "platform/SystemLanguage.h"
 
 namespace {
 const QString kSection = QString::fromLatin1(Settings::section);
 }
 
-Settings::Settings() : language(SystemLanguage::threeLetterCode()) {}
+Settings::Settings() : language(SystemLanguage::threeLetterCode())
+{
+    if (!LanguageFiles::isPlainCode(language))
+        language.clear();
+}
 
 void Settings::read(const IniFile &file)
 {
@@ -21,7 +26,12 @@ void Settings::read(const IniFile &file)
     n8 = file.readBool(kSection, QStringLiteral("N8"), n8);
     n9 = file.readBool(kSection, QStringLiteral("N9"), n9);
     backupDir = file.readString(kSection, QStringLiteral("DirBackup"), backupDir);
-    language = file.readString(kSection, QStringLiteral("language"), language);
+    // The code names a file beside the program: one that is not a plain name ("../../x") is refused.
+    const QString code = file.readString(kSection, QStringLiteral("language"), language);
+    if (LanguageFiles::isPlainCode(code))
+        language = code;
+    else if (!LanguageFiles::isPlainCode(language))
+        language.clear();
     newsLeadMinutes = file.readInteger(kSection, QStringLiteral("EcomomMesaage"), newsLeadMinutes);
 }
 

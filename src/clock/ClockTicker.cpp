@@ -1,6 +1,5 @@
 #include "clock/ClockTicker.h"
 
-#include "app/ProgramValues.h"
 #include "platform/Clock.h"
 #include "platform/Failure.h"
 
@@ -32,8 +31,10 @@ QString hintText(const char *prefix, const QDateTime &moment)
 
 } // namespace
 
-ClockTicker::ClockTicker(const Clock &clock, ProgramValues &values, QObject *parent)
-    : QObject(parent), m_clock(clock), m_values(values), m_trim([] {
+ClockTicker::ClockTicker(const Clock &clock, QDate &lastGreetingDate, const QString &versionLabelText,
+                         QObject *parent)
+    : QObject(parent), m_clock(clock), m_lastGreetingDate(lastGreetingDate), m_versionLabelText(versionLabelText),
+      m_trim([] {
           ::malloc_trim(0);
       })
 {
@@ -101,14 +102,14 @@ void ClockTicker::runTick()
     if (m_ticks == AlarmTick)
         emit alarmStartDue();
 
-    m_labels = formatLabels(m_clock.localNow(), m_clock.utcNow(), m_values.versionLabelText);
+    m_labels = formatLabels(m_clock.localNow(), m_clock.utcNow(), m_versionLabelText);
     emit labelsChanged(m_labels);
 }
 
 void ClockTicker::greetIfNewDay()
 {
     const QDate today = m_clock.today();
-    if (today == m_values.lastGreetingDate)
+    if (today == m_lastGreetingDate)
         return;
     if (!m_sayGreeting) {
         greeted(today);
@@ -125,7 +126,7 @@ void ClockTicker::greetIfNewDay()
 
 void ClockTicker::greeted(const QDate &today)
 {
-    m_values.lastGreetingDate = today;
+    m_lastGreetingDate = today;
     if (!m_saveSettings)
         return;
     try {

@@ -10,7 +10,6 @@
 #include <functional>
 
 class Clock;
-struct ProgramValues;
 
 /// Texts of the bottom line for one tick.
 struct ClockLabels
@@ -32,8 +31,10 @@ public:
     static constexpr int GreetingTick = 10;
     static constexpr int AlarmTick = 30;
 
-    /// Reads and writes `LastGreetingDate` and reads `VersionLabelText` in `values`, which must outlive it.
-    ClockTicker(const Clock &clock, ProgramValues &values, QObject *parent = nullptr);
+    /// Reads and writes `LastGreetingDate` through lastGreetingDate and shows `VersionLabelText` as it stands at
+    /// each tick; both belong to the owner, are set by later start-up steps and must outlive the ticker.
+    ClockTicker(const Clock &clock, QDate &lastGreetingDate, const QString &versionLabelText,
+                QObject *parent = nullptr);
 
     /// `TrimWorkingSet`, run first on every tick. By default glibc's malloc_trim(0).
     void setTrimWorkingSet(std::function<void()> trim) { m_trim = std::move(trim); }
@@ -86,7 +87,8 @@ private:
     void reportLater(const QString &text);
 
     const Clock &m_clock;
-    ProgramValues &m_values;
+    QDate &m_lastGreetingDate;
+    const QString &m_versionLabelText;
     QTimer m_timer;
     int m_ticks = 0;
     ClockLabels m_labels;

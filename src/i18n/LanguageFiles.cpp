@@ -1,25 +1,41 @@
 #include "i18n/LanguageFiles.h"
 
 #include "files/IniFile.h"
+#include "files/SafeFile.h"
 #include "i18n/CaptionBinder.h"
 #include "i18n/LanguageTexts.h"
+#include "platform/Failure.h"
 
-#include <QFile>
+bool LanguageFiles::isPlainCode(const QString &code)
+{
+    if (code.size() > maxCodeLength)
+        return false;
+    for (const QChar c : code) {
+        const char16_t u = c.unicode();
+        if (!((u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z') || (u >= u'0' && u <= u'9')))
+            return false;
+    }
+    return true;
+}
 
 QString LanguageFiles::path(const QString &appDir, const QString &code)
 {
+    if (!isPlainCode(code))
+        throw Failure(QStringLiteral("\"%1\" is not a language code").arg(code));
     return appDir + code + QStringLiteral(".ini");
 }
 
 void LanguageFiles::loadLanguage(const QString &appDir, const QString &code, LanguageTexts &form1, QObject *root)
 {
     const QString file = path(appDir, code);
-    if (!QFile::exists(file)) {
+    if (!SafeFile::exists(file)) {
         // An empty file now, so a translator finds it; the first save fills it. A folder that refuses it
-        // costs nothing here: the texts keep their defaults and the save reports the folder.
-        QFile empty(file);
-        if (empty.open(QIODevice::WriteOnly))
-            empty.close();
+        // costs nothing here: the texts keep their defaults and the save reports the folder. (A dangling
+        // link counts as something there: it is never followed out of the folder.)
+        try {
+            SafeFile::write(file, QByteArray());
+        } catch (const Failure &) {
+        }
     }
     form1.read(IniFile(file));
     CaptionBinder::apply(form1, root);

@@ -9,7 +9,13 @@ class QObject;
 class LanguageFiles
 {
 public:
-    /// appDir + code + ".ini" (appDir ends in '/').
+    /// Whether code can name a language file: at most 32 ASCII letters and digits (empty is allowed: it is
+    /// the default when the system names no language). Anything else (a slash, "..", a space) is refused.
+    static bool isPlainCode(const QString &code);
+    static constexpr int maxCodeLength = 32;
+
+    /// appDir + code + ".ini" (appDir ends in '/'). Throws Failure for a code that is not plain, so no
+    /// language file is ever read or written outside appDir.
     static QString path(const QString &appDir, const QString &code);
 
     /// `LoadLanguage`: creates the file empty when it does not exist, reads every key of section Form1 with its

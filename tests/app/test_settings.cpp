@@ -89,6 +89,17 @@ void TestSettings::readsEachKey_data()
     QTest::newRow("odd lead time kept") << QByteArray("EcomomMesaage=7") << "EcomomMesaage" << QVariant(7);
     QTest::newRow("language ENU") << QByteArray("language=ENU") << "language" << QVariant(QStringLiteral("ENU"));
     QTest::newRow("language empty") << QByteArray("language=") << "language" << QVariant(QString());
+    // The code names a file beside the program; anything but a plain name gives the system's code.
+    QTest::newRow("language up two folders")
+        << QByteArray("language=../../x") << "language" << QVariant(QStringLiteral("RUS"));
+    QTest::newRow("language absolute") << QByteArray("language=/tmp/x") << "language" << QVariant(QStringLiteral("RUS"));
+    QTest::newRow("language with a dot") << QByteArray("language=RUS.bak") << "language"
+                                         << QVariant(QStringLiteral("RUS"));
+    QTest::newRow("language non-ASCII letters")
+        << QByteArray("language=РУС") << "language" << QVariant(QStringLiteral("RUS"));
+    QTest::newRow("language over 32 characters")
+        << QByteArray("language=ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456") << "language" << QVariant(QStringLiteral("RUS"));
+    QTest::newRow("language digits kept") << QByteArray("language=x2") << "language" << QVariant(QStringLiteral("x2"));
     QTest::newRow("date") << QByteArray("dayTudey=15.03.2013") << "dayTudey" << QVariant(QDate(2013, 3, 15));
     QTest::newRow("date with time") << QByteArray("dayTudey=15.03.2013 8:00:00") << "dayTudey"
                                     << QVariant(QDate(2013, 3, 15));

@@ -2,7 +2,6 @@
 #include "FakeServices.h"
 #include "LoopbackHttpServer.h"
 #include "TempAppDir.h"
-#include "app/ProgramValues.h"
 #include "clock/ClockFace.h"
 #include "clock/ClockTicker.h"
 #include "clock/Greeting.h"
@@ -14,6 +13,13 @@
 #include <QTest>
 
 namespace {
+
+/// The two program-wide values the ticker is handed, at their start-up defaults.
+struct TickerValues
+{
+    QDate lastGreetingDate{2012, 1, 1};
+    QString versionLabelText;
+};
 
 class FakePlayer : public Mp3Player
 {
@@ -27,8 +33,8 @@ public:
 struct TickFixture
 {
     FakeClock clock{QDateTime(QDate(2026, 3, 5), QTime(14, 28, 30))};
-    ProgramValues values;
-    ClockTicker ticker{clock, values};
+    TickerValues values;
+    ClockTicker ticker{clock, values.lastGreetingDate, values.versionLabelText};
     QStringList journal;
     Speech::Done greeting;
     QDate dateSeenBySave;
@@ -151,10 +157,10 @@ void TestClockTicker::labelTexts()
     // Through the tick itself, so the clock's local and UTC readings are what reaches the labels.
     FakeClock clock(local.addSecs(-1), offsetSeconds);
     clock.setDaylightSeconds(daylightSeconds);
-    ProgramValues values;
+    TickerValues values;
     values.versionLabelText = QStringLiteral("Veltrane 2.1.0.2");
     values.lastGreetingDate = local.date();
-    ClockTicker ticker(clock, values);
+    ClockTicker ticker(clock, values.lastGreetingDate, values.versionLabelText);
     ticker.setTrimWorkingSet({});
     QSignalSpy spy(&ticker, &ClockTicker::labelsChanged);
     clock.advanceSecs(1);
@@ -268,8 +274,8 @@ void TestClockTicker::failureInsideTheTickIsReportedAfterIt()
 void TestClockTicker::failureWithoutReporterReachesTheCaller()
 {
     FakeClock clock;
-    ProgramValues values;
-    ClockTicker ticker(clock, values);
+    TickerValues values;
+    ClockTicker ticker(clock, values.lastGreetingDate, values.versionLabelText);
     ticker.setTrimWorkingSet({});
     ticker.setSayGreeting([](const QObject *, Speech::Done) {
         throw Failure(QStringLiteral("no"));
@@ -330,9 +336,9 @@ void TestClockTicker::tickKeepsFiringWhileTheSpeechServiceIsSilentAndItsBoxIsUp(
     });
     greeting.setVoiceLang(QStringLiteral("ru"));
 
-    ProgramValues values;
+    TickerValues values;
     values.lastGreetingDate = QDate(2026, 3, 4);
-    ClockTicker ticker(fakes.clock, values);
+    ClockTicker ticker(fakes.clock, values.lastGreetingDate, values.versionLabelText);
     ticker.setSayGreeting([&greeting](const QObject *context, Speech::Done done) {
         greeting.sayGreeting(context, std::move(done));
     });
@@ -365,9 +371,9 @@ void TestClockTicker::tickKeepsFiringWhileTheSpeechServiceIsSilentAndItsBoxIsUp(
 void TestClockTicker::timerDrivesTheTick()
 {
     FakeClock clock;
-    ProgramValues values;
+    TickerValues values;
     values.lastGreetingDate = clock.today();
-    ClockTicker ticker(clock, values);
+    ClockTicker ticker(clock, values.lastGreetingDate, values.versionLabelText);
     QCOMPARE(ClockTicker::IntervalMs, 1000);
     QSignalSpy spy(&ticker, &ClockTicker::labelsChanged);
     ticker.start();

@@ -71,6 +71,8 @@ private slots:
     void binderSkipsMissingObjectsAndUsesTitles();
     void aboutSectionOnlyBySaveAbout();
     void refusedSaveNamesTheFile();
+    void codeThatIsNotAPlainNameIsRefused();
+    void danglingLinkIsNotFollowedOutOfTheFolder();
 };
 
 void TestLanguageFiles::tablesAreComplete()
@@ -284,6 +286,47 @@ void TestLanguageFiles::refusedSaveNamesTheFile()
     } catch (const Failure &f) {
         QCOMPARE(f.text(), QStringLiteral("Unable to write to ") + appDir + QStringLiteral("RUS.ini"));
     }
+}
+
+void TestLanguageFiles::codeThatIsNotAPlainNameIsRefused()
+{
+    TempAppDir outer;
+    QVERIFY(QDir(outer.appDir()).mkpath(QStringLiteral("a/b")));
+    const QString appDir = outer.path(QStringLiteral("a/b/"));
+    LanguageTexts texts(LanguageTexts::Section::Form1);
+    for (const QString &code : {QStringLiteral("../../x"), QStringLiteral("../x"), QStringLiteral("x/y"),
+                                QStringLiteral(".."), QStringLiteral("RUS ")}) {
+        QVERIFY_THROWS_EXCEPTION(Failure, LanguageFiles::loadLanguage(appDir, code, texts, nullptr));
+        QVERIFY_THROWS_EXCEPTION(Failure, LanguageFiles::saveLanguage(appDir, code, texts, nullptr));
+        QVERIFY_THROWS_EXCEPTION(Failure, LanguageFiles::saveAbout(appDir, code, texts, nullptr));
+    }
+    // Nothing was made anywhere: the only entries are the two folders of the test itself.
+    QCOMPARE(QDir(outer.appDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"a"});
+    QCOMPARE(QDir(appDir).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    QCOMPARE(QDir(outer.path(QStringLiteral("a"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList{"b"});
+
+    for (const QString &code : {QStringLiteral("RUS"), QStringLiteral("x2"), QString()})
+        QVERIFY2(LanguageFiles::isPlainCode(code), qPrintable(code));
+}
+
+void TestLanguageFiles::danglingLinkIsNotFollowedOutOfTheFolder()
+{
+    TempAppDir dir;
+    TempAppDir elsewhere;
+    const QString target = elsewhere.path(QStringLiteral("made-through-the-link.ini"));
+    QVERIFY(QFile::link(target, dir.path(QStringLiteral("ENU.ini"))));
+    LanguageTexts texts(LanguageTexts::Section::Form1);
+    try {
+        LanguageFiles::loadLanguage(dir.appDir(), QStringLiteral("ENU"), texts, nullptr);
+        QFAIL("no failure raised");
+    } catch (const Failure &f) {
+        QVERIFY2(f.text().contains(dir.path(QStringLiteral("ENU.ini"))), qPrintable(f.text()));
+    }
+    QVERIFY(!QFileInfo::exists(target));
+    QVERIFY_THROWS_EXCEPTION(Failure, LanguageFiles::saveLanguage(dir.appDir(), QStringLiteral("ENU"), texts, nullptr));
+    QVERIFY(!QFileInfo::exists(target));
+    QVERIFY(QFileInfo(dir.path(QStringLiteral("ENU.ini"))).isSymLink());
 }
 
 QTEST_MAIN(TestLanguageFiles)
