@@ -351,8 +351,8 @@ void MainWindow::addStartupSteps()
         setMask(WindowShape::roundedRect(510, 290, 15));
     });
     s.add(QStringLiteral("clock ticks"), [this] {
-        m_parts->ticker = std::make_unique<ClockTicker>(m_parts->clock, m_values.lastGreetingDate,
-                                                               m_values.versionLabelText);
+        m_parts->ticker
+            = std::make_unique<ClockTicker>(m_parts->clock, m_values.lastGreetingDate, m_values.versionLabelText);
         m_parts->ticker->setReportFailure([this](const QString &text) {
             reportFailure(text);
         });

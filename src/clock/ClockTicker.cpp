@@ -31,9 +31,11 @@ QString hintText(const char *prefix, const QDateTime &moment)
 
 } // namespace
 
-ClockTicker::ClockTicker(const Clock &clock, QDate &lastGreetingDate, const QString &versionLabelText,
-                         QObject *parent)
-    : QObject(parent), m_clock(clock), m_lastGreetingDate(lastGreetingDate), m_versionLabelText(versionLabelText),
+ClockTicker::ClockTicker(const Clock &clock, QDate &lastGreetingDate, const QString &versionLabelText, QObject *parent)
+    : QObject(parent),
+      m_clock(clock),
+      m_lastGreetingDate(lastGreetingDate),
+      m_versionLabelText(versionLabelText),
       m_trim([] {
           ::malloc_trim(0);
       })

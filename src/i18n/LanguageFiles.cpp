@@ -34,8 +34,7 @@ void LanguageFiles::loadLanguage(const QString &appDir, const QString &code, Lan
         // link counts as something there: it is never followed out of the folder.)
         try {
             SafeFile::write(file, QByteArray());
-        } catch (const Failure &) {
-        }
+        } catch (const Failure &) {}
     }
     form1.read(IniFile(file));
     CaptionBinder::apply(form1, root);

@@ -92,7 +92,8 @@ void TestSettings::readsEachKey_data()
     // The code names a file beside the program; anything but a plain name gives the system's code.
     QTest::newRow("language up two folders")
         << QByteArray("language=../../x") << "language" << QVariant(QStringLiteral("RUS"));
-    QTest::newRow("language absolute") << QByteArray("language=/tmp/x") << "language" << QVariant(QStringLiteral("RUS"));
+    QTest::newRow("language absolute") << QByteArray("language=/tmp/x") << "language"
+                                       << QVariant(QStringLiteral("RUS"));
     QTest::newRow("language with a dot") << QByteArray("language=RUS.bak") << "language"
                                          << QVariant(QStringLiteral("RUS"));
     QTest::newRow("language non-ASCII letters")
