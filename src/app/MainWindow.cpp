@@ -249,6 +249,7 @@ void MainWindow::createVoiceAndScheduler()
     m_parts->countdown.setTexts(PlannerTexts(texts));
     m_parts->scheduler->setCountdown(&m_parts->countdown);
     connect(m_parts->scheduler.get(), &AlarmTimer::speechFailed, this, &MainWindow::reportFailure);
+    connect(m_parts->scheduler.get(), &AlarmTimer::failed, this, &MainWindow::reportFailure);
     // A page of the maker's site that carries the registration marker asks for the user's attention.
     connect(&m_parts->pages, &PageFetcher::registrationMarkerSeen, this, [this] {
         update();
@@ -392,7 +393,10 @@ void MainWindow::addStartupSteps()
         readSettings();
     });
     s.add(QStringLiteral("language"), [this] {
+        // A file that could not be read is not written over with the defaults at the next save.
+        m_unreadLanguageFile = m_values.langCode;
         LanguageFiles::loadLanguage(m_values.appDir, m_values.langCode, m_parts->form1, this);
+        m_unreadLanguageFile.clear();
         m_eventPanel->retranslate();
         QStringList names;
         for (const QString &key : SessionBoard::nameKeys())
@@ -544,8 +548,10 @@ void MainWindow::addHotKeys()
 void MainWindow::readSettings()
 {
     Settings &settings = m_parts->settings;
-    m_parts->ini = std::make_unique<IniFile>(m_values.appDir + QLatin1String(Settings::fileName), &m_parts->clock);
-    settings.read(*m_parts->ini);
+    // Kept only once it has been read: a settings file that could not be read is never written over.
+    auto ini = std::make_unique<IniFile>(m_values.appDir + QLatin1String(Settings::fileName), &m_parts->clock);
+    settings.read(*ini);
+    m_parts->ini = std::move(ini);
     move(settings.left, settings.top);
     m_menu->item(QStringLiteral("N7"))->setChecked(settings.n7);
     m_menu->item(QStringLiteral("N36"))->setChecked(settings.n36);
@@ -573,7 +579,8 @@ void MainWindow::saveSettings(const QString &code)
     settings.n9 = m_menu->item(QStringLiteral("N9"))->isChecked();
     settings.n36 = m_menu->item(QStringLiteral("N36"))->isChecked();
     settings.write(*m_parts->ini);
-    LanguageFiles::saveLanguage(m_values.appDir, code, m_parts->form1, this);
+    if (code != m_unreadLanguageFile)
+        LanguageFiles::saveLanguage(m_values.appDir, code, m_parts->form1, this);
 }
 
 void MainWindow::openTables()
@@ -669,7 +676,18 @@ void MainWindow::saveAll()
                 m_parts->notes->save(i + 1, m_notes[i]->toPlainText());
         }
         saveSettings(m_values.langCode);
+        m_lastSaveFailure.clear();
     } catch (const Failure &f) {
-        reportFailure(f.text());
+        reportSaveFailure(f.text());
     }
+}
+
+void MainWindow::reportSaveFailure(const QString &text)
+{
+    if (text == m_lastSaveFailure) {
+        qWarning().noquote() << "Veltrane (reported already):" << text;
+        return;
+    }
+    m_lastSaveFailure = text;
+    reportFailure(text);
 }

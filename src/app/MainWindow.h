@@ -70,6 +70,9 @@ private:
     void showClockLabels(const ClockLabels &labels);
     void showNextNews();
     void reportFailure(const QString &text);
+    /// A failure of the saves at the end: the close and the destruction both save, and the one failure
+    /// they share is shown once.
+    void reportSaveFailure(const QString &text);
 
     ProgramEnd &m_end;
     std::unique_ptr<Parts> m_parts;
@@ -96,4 +99,8 @@ private:
     bool m_notesReplaced = false;
     QList<DataSet *> m_closedForRestore;
     bool m_schedulerWasRunning = false;
+    /// The language file whose loading failed: never written over by this copy (empty: none failed).
+    QString m_unreadLanguageFile;
+    /// The last save failure shown, cleared by a save that succeeds.
+    QString m_lastSaveFailure;
 };

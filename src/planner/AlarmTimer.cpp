@@ -5,6 +5,7 @@
 #include "planner/PowerCountdown.h"
 #include "planner/ReminderPresenter.h"
 #include "platform/Clock.h"
+#include "platform/Failure.h"
 #include "platform/Notifier.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
@@ -32,8 +33,13 @@ public:
     }
     ~ScanScope()
     {
-        m_alarm.enableControls();
         m_flag = false;
+        // Nothing may leave a destructor: a bound control that fails to show the record only logs it here.
+        try {
+            m_alarm.enableControls();
+        } catch (const std::exception &e) {
+            qWarning("Veltrane: showing the events after a scan failed: %s", e.what());
+        }
     }
     ScanScope(const ScanScope &) = delete;
     ScanScope &operator=(const ScanScope &) = delete;
@@ -81,6 +87,28 @@ void AlarmTimer::scan()
 {
     if (m_scanning || !m_alarm->isActive() || editing(*m_alarm))
         return;
+    // The timer's slot: nothing is thrown on from here. A failure is told once after the slot has returned, and
+    // not again at every later scan for as long as the same failure lasts.
+    try {
+        scanDue();
+        m_lastScanFailure.clear();
+    } catch (const std::exception &e) {
+        const auto *failure = dynamic_cast<const Failure *>(&e);
+        const QString text = failure ? failure->text() : QString::fromLocal8Bit(e.what());
+        if (text == m_lastScanFailure)
+            return;
+        m_lastScanFailure = text;
+        QMetaObject::invokeMethod(
+            this,
+            [this, text] {
+                reportFailure(text);
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void AlarmTimer::scanDue()
+{
     {
         ScanScope scope(m_scanning, *m_alarm);
         const int current = m_alarm->currentRow();
@@ -196,6 +224,14 @@ void AlarmTimer::speak(const PlannerEvent &event, const QString &text, const QSt
                                      if (r.failed)
                                          reportSpeechFailure(id, occurrence, r.failure);
                                  });
+}
+
+void AlarmTimer::reportFailure(const QString &text)
+{
+    if (isSignalConnected(QMetaMethod::fromSignal(&AlarmTimer::failed)))
+        emit failed(text);
+    else if (m_services.prompts)
+        m_services.prompts->error(QStringLiteral("Veltrane"), text);
 }
 
 void AlarmTimer::reportSpeechFailure(int id, const Occurrence &occurrence, const QString &text)

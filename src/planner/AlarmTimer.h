@@ -49,7 +49,9 @@ public:
     bool isActive() const { return m_timer.isActive(); }
     QTimer &timer() { return m_timer; }
 
-    /// One scan (`AlarmTimer`): every due event carried out according to its kind.
+    /// One scan (`AlarmTimer`): every due event carried out according to its kind. Throws nothing: a failure
+    /// (a refused post, a field that cannot be read) ends the scan and is reported through failed() after the
+    /// slot has returned, once for as long as the same failure repeats.
     void scan();
     bool isScanning() const { return m_scanning; }
 
@@ -69,8 +71,12 @@ signals:
     /// loop when the voice gives up, never inside a scan. Without a receiver the failure is shown through
     /// Prompts::error instead.
     void speechFailed(const QString &text);
+    /// A scan failed (the failure's text). Without a receiver it is shown through Prompts::error instead.
+    void failed(const QString &text);
 
 private:
+    void scanDue();
+    void reportFailure(const QString &text);
     void handle(const PlannerEvent &event);
     void handleReminder(const PlannerEvent &event);
     void handleLaunch(const PlannerEvent &event);
@@ -96,6 +102,8 @@ private:
     PowerCountdown *m_countdown = nullptr;
     QTimer m_timer;
     bool m_scanning = false;
+    /// The text of the last scan's failure, cleared by a scan that succeeds.
+    QString m_lastScanFailure;
     /// The occurrence of each event whose speech failure has been reported already.
     QHash<int, Occurrence> m_reported;
 };

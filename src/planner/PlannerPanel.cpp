@@ -81,8 +81,15 @@ PlannerPanel::PlannerPanel(DataSet *alarm, AlarmTimer *scheduler, const Services
             m_userEdit = false;
         });
     connect(m_alarm, &DataSet::controlsEnabledChanged, this, [this](bool enabled) {
-        if (enabled)
+        // Emitted from scope guards' destructors too: a record that cannot be shown is only logged here (the
+        // failing read is reported by whoever reads the record for its work).
+        if (!enabled)
+            return;
+        try {
             showBoundControls();
+        } catch (const std::exception &e) {
+            qWarning("Veltrane: the event editor cannot show the record: %s", e.what());
+        }
     });
     connect(m_alarm, &DataSet::stateChanged, this, [this](DataSet::State state) {
         updateNavigator();

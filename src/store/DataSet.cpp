@@ -1,5 +1,6 @@
 #include "store/DataSet.h"
 
+#include "files/SafeFile.h"
 #include "platform/Failure.h"
 #include "store/SqliteDb.h"
 
@@ -139,6 +140,16 @@ void DataSet::fail(const QString &what) const
     throw Failure(QStringLiteral("Table file \"%1\" %2").arg(QDir::toNativeSeparators(m_fileName), what));
 }
 
+void DataSet::requireRegularFile(const QString &whenMissing) const
+{
+    // A FIFO would hang the open and a directory is no table: only a regular file is opened, never through a
+    // link. Nothing there and something else there are different failures and are told apart.
+    if (!SafeFile::exists(m_fileName))
+        fail(whenMissing);
+    if (!SafeFile::isRegularFile(m_fileName))
+        fail(QStringLiteral("is not a regular file; it is left as it is"));
+}
+
 void DataSet::openDb(bool create)
 {
     try {
@@ -197,8 +208,8 @@ void DataSet::createDataSet()
 
 void DataSet::createFile()
 {
-    // Creating must never replace a table the user already has.
-    if (QFileInfo::exists(m_fileName))
+    // Creating must never replace a table the user already has, nor follow a dangling link out of the folder.
+    if (SafeFile::exists(m_fileName))
         fail(QStringLiteral("already exists; it is not replaced by an empty table"));
     openDb(true);
     QStringList columns;
@@ -237,13 +248,16 @@ void DataSet::open()
         return;
     if (m_fileName.isEmpty())
         throw Failure(QStringLiteral("The table has no file name"));
-    if (!QFileInfo(m_fileName).isFile())
-        fail(QStringLiteral("does not exist"));
+    requireRegularFile(QStringLiteral("does not exist"));
     openDb(false);
     // Views learn of the new structure and rows only at resetDone(); until then they must not read.
     emit aboutToReset();
     try {
         readStructure();
+        for (const QString &name : std::as_const(m_requiredFields)) {
+            if (fieldIndex(name) < 0)
+                fail(QStringLiteral("lacks the field \"%1\"; it is left as it is").arg(name));
+        }
         // Only now, with the file known to be a table file, may anything be written to it.
         m_db->exec(QStringLiteral("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;"));
         loadFromDb();
@@ -517,8 +531,7 @@ void DataSet::writeAll()
     std::unique_ptr<SqliteDb> db;
     try {
         // Never created here: a table file that has gone away meanwhile is reported, not silently remade.
-        if (!QFileInfo(m_fileName).isFile())
-            fail(QStringLiteral("does not exist any more"));
+        requireRegularFile(QStringLiteral("does not exist any more"));
         db = std::make_unique<SqliteDb>(m_fileName, false);
         db->exec(QStringLiteral("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; BEGIN IMMEDIATE;"));
         try {
@@ -991,7 +1004,10 @@ Field DataSet::fieldByName(const QString &name)
 {
     const int c = fieldIndex(name);
     if (c < 0)
-        throw Failure(QStringLiteral("Field \"%1\" not found in table \"%2\"").arg(name, tableName()));
+        throw Failure(m_fileName.isEmpty()
+                          ? QStringLiteral("Field \"%1\" not found in table \"%2\"").arg(name, tableName())
+                          : QStringLiteral("Field \"%1\" not found in table file \"%2\"")
+                                .arg(name, QDir::toNativeSeparators(m_fileName)));
     return Field(this, c);
 }
 

@@ -91,12 +91,16 @@ public:
     QString tableName() const;
     void setSaveMode(SaveMode mode);
     SaveMode saveMode() const;
+    /// Fields the program reads from every record: open() refuses a file that lacks one of them (named in
+    /// the failure) before anything is loaded or written, rather than failing at each later read.
+    void setRequiredFields(const QStringList &names) { m_requiredFields = names; }
 
     /// Creates the table file from the definitions (refusing to replace an existing file) and opens the
     /// data set empty. Without a file name the table is only in memory.
     void createDataSet();
     /// Loads every record of the file; the fields and indexes stored in the file win over the definitions.
-    /// Throws Failure naming the file when it is missing or is not a table file; the file is left as it was.
+    /// Throws Failure naming the file when it is missing, is something other than a regular file, is not a
+    /// table file or lacks a required field; the file is left as it was.
     void open();
     /// Posts nothing: a pending edit is cancelled. An OnClose table with changes is written first
     /// (a failure to write throws and leaves the data set open).
@@ -227,6 +231,8 @@ private:
     QVariant fromStorage(int column, const QVariant &raw) const;
     QVariant toStorage(int column, const QVariant &v) const;
     void loadFromDb();
+    /// Fails (naming the file) unless a regular file is at the file name: whenMissing when nothing is there.
+    void requireRegularFile(const QString &whenMissing) const;
     void openDb(bool create);
     void readStructure();
     void writeRecord(Record &rec, bool isNew);
@@ -243,6 +249,7 @@ private:
     [[noreturn]] void fail(const QString &what) const;
 
     QList<FieldDef> m_fieldDefs;
+    QStringList m_requiredFields;
     QList<IndexDef> m_indexDefs;
     QList<FieldDef> m_fields;  // structure of the open table
     QList<IndexDef> m_indexes; // indexes of the open table

@@ -1,10 +1,22 @@
 #include "store/TableSchemas.h"
 
+#include "files/SafeFile.h"
 #include "store/DataSet.h"
 
-#include <QFileInfo>
-
 namespace TableSchemas {
+
+namespace {
+
+/// Every field defined is one the program reads, so a file must hold each of them to be opened.
+void requireDefinedFields(DataSet &ds)
+{
+    QStringList names;
+    for (const FieldDef &f : ds.fieldDefs())
+        names << f.name;
+    ds.setRequiredFields(names);
+}
+
+} // namespace
 
 void defineAlarm(DataSet &ds)
 {
@@ -25,6 +37,7 @@ void defineAlarm(DataSet &ds)
     ds.clearIndexDefs();
     ds.addIndexDef(QStringLiteral("datatime"), QStringLiteral("Data; Time"));
     ds.setSaveMode(SaveMode::WriteThrough);
+    requireDefinedFields(ds);
 }
 
 void definePhone(DataSet &ds)
@@ -40,6 +53,7 @@ void definePhone(DataSet &ds)
     ds.clearIndexDefs();
     ds.addIndexDef(QStringLiteral("Fio"), QStringLiteral("Fio"), IndexOption::Primary | IndexOption::CaseInsensitive);
     ds.setSaveMode(SaveMode::WriteThrough);
+    requireDefinedFields(ds);
 }
 
 void defineEconom(DataSet &ds)
@@ -56,13 +70,15 @@ void defineEconom(DataSet &ds)
     ds.addIndexDef(QStringLiteral("DataTime"), QStringLiteral("date; time"),
                    IndexOption::Primary | IndexOption::Descending | IndexOption::CaseInsensitive);
     ds.setSaveMode(SaveMode::OnClose);
+    requireDefinedFields(ds);
 }
 
 namespace {
 
 void createWhenMissing(DataSet &ds, const QString &path)
 {
-    if (QFileInfo::exists(path))
+    // Anything at all there (a dangling link too) is opened and judged, never replaced or followed.
+    if (SafeFile::exists(path))
         return;
     ds.setFileName(path);
     ds.createDataSet();

@@ -5,6 +5,8 @@
 #include "online/HttpGetClient.h"
 #include "platform/Mp3Player.h"
 
+#include "TableQuery.h"
+
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -29,6 +31,58 @@ class TestAlarmTimer : public QObject
 {
     Q_OBJECT
 private slots:
+    void failingScanThrowsNothingAndIsReportedOnceAfterTheSlot()
+    {
+        // An event table opened without "Repeat" (the start-up refuses such a file; the store alone takes it),
+        // and a bound control that reads the field whenever the controls come back, as the editor does.
+        TempAppDir dir;
+        QVERIFY(TableQuery::exec(
+            dir.path("alarm.cds"),
+            "CREATE TABLE alarm (id INTEGER PRIMARY KEY AUTOINCREMENT, Tip INTEGER, Data DATE, Time TIME, "
+            "Execute VARCHAR(254), RepeatHour BOOLEAN, RepeatHourStart TIME, RepeatHourEnd TIME, RepeatValue INTEGER, "
+            "RepeatValueName INTEGER, Day1 BOOLEAN, Day2 BOOLEAN, Day3 BOOLEAN, Day4 BOOLEAN, Day5 BOOLEAN, "
+            "Day6 BOOLEAN, Day7 BOOLEAN); "
+            "INSERT INTO alarm (Tip, Data, Time, Execute) VALUES (0, '2026-03-05', '14:29:10', 'call');"));
+        DataSet alarm;
+        TableSchemas::defineAlarm(alarm);
+        alarm.setRequiredFields({});
+        alarm.setFileName(dir.path("alarm.cds"));
+        alarm.open();
+        QObject::connect(&alarm, &DataSet::controlsEnabledChanged, [&alarm](bool enabled) {
+            if (enabled)
+                alarm.fieldByName(QStringLiteral("Repeat"));
+        });
+        const QByteArray before = dir.read("alarm.cds");
+
+        for (const bool withReceiver : {true, false}) {
+            FakeServices fakes;
+            fakes.clock.setLocal(at(5, 15, 0));
+            AlarmTimer scheduler(&alarm, fakes.services(), dir.appDir(), QStringLiteral("ru"));
+            QStringList reports;
+            if (withReceiver)
+                QObject::connect(&scheduler, &AlarmTimer::failed, [&reports](const QString &text) {
+                    reports << text;
+                });
+            // Called as the timer calls it; nothing may leave it, nor the guard that brings the controls back.
+            scheduler.scan();
+            QVERIFY(reports.isEmpty() && fakes.prompts.shown.isEmpty()); // not inside the slot
+            QCoreApplication::processEvents();
+            scheduler.scan();
+            scheduler.scan();
+            QCoreApplication::processEvents();
+
+            QStringList shown = reports;
+            for (const auto &box : std::as_const(fakes.prompts.shown))
+                shown << box.text;
+            QCOMPARE(shown.size(), 1);
+            QVERIFY2(shown[0].contains(dir.path("alarm.cds")) && shown[0].contains("\"Repeat\""), qPrintable(shown[0]));
+            QVERIFY(!scheduler.isScanning());
+            QVERIFY(!alarm.controlsDisabled());
+            QVERIFY(fakes.speech.calls.isEmpty());
+        }
+        QCOMPARE(dir.read("alarm.cds"), before);
+    }
+
     void timerStartsStoppedAndTicksEveryTenSeconds()
     {
         TempAppDir dir;

@@ -8,6 +8,7 @@
 
 #include <QtTest>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -35,6 +36,9 @@ private slots:
     void badFiles_data();
     void badFiles();
     void createNeverReplaces();
+    void notARegularFile_data();
+    void notARegularFile();
+    void missingFieldNamesTheFile();
     void startupCreatesAndOpensAll();
     void counterSurvivesRestart();
     void econSavedOnlyAtClose();
@@ -155,7 +159,13 @@ void TestTableFile::structureInFileWins()
                              "CREATE TABLE phone (Fio VARCHAR(80), Note TEXT, Age INTEGER);"
                              "INSERT INTO phone VALUES ('b', 'x', 3), ('A', NULL, NULL), ('c', 'y', 1);"));
     DataSet ds;
-    TableSchemas::openPhone(ds, dir.appDir()); // the file exists: it is not recreated
+    // The store itself takes whatever fields the file holds (the program's tables require theirs: see
+    // badFiles).
+    TableSchemas::definePhone(ds);
+    ds.setRequiredFields({});
+    ds.setFileName(dir.path("phone.cds"));
+    ds.setIndexFieldNames("Fio");
+    ds.open(); // the file exists: it is not recreated
     QCOMPARE(ds.fieldCount(), 3);
     QCOMPARE(ds.fieldDef(0), (FieldDef{"Fio", FieldType::String, 80}));
     QCOMPARE(ds.fieldDef(1).type, FieldType::Memo);
@@ -170,19 +180,32 @@ void TestTableFile::badFiles_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("says"); // besides the file's path
 
-    QTest::newRow("garbage") << QByteArray("this is not a table at all\n").repeated(200) << QString();
-    QTest::newRow("zero length") << QByteArray() << QString();
-    QTest::newRow("foreign sqlite") << QByteArray() << "CREATE TABLE other (a INTEGER); INSERT INTO other VALUES (1);";
-    QTest::newRow("foreign column type") << QByteArray() << "CREATE TABLE alarm (id INTEGER PRIMARY KEY, x BLOB);";
+    QTest::newRow("garbage") << QByteArray("this is not a table at all\n").repeated(200) << QString() << QString();
+    QTest::newRow("zero length") << QByteArray() << QString() << QString();
+    QTest::newRow("foreign sqlite") << QByteArray() << "CREATE TABLE other (a INTEGER); INSERT INTO other VALUES (1);"
+                                    << QString();
+    QTest::newRow("foreign column type") << QByteArray() << "CREATE TABLE alarm (id INTEGER PRIMARY KEY, x BLOB);"
+                                         << QString();
     QTest::newRow("sqlite header, garbage after")
-        << QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\xAB') << QString();
+        << QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\xAB') << QString() << QString();
+    // Every scan reads "Repeat": without it the table is refused at open, not at the first due event.
+    QTest::newRow("event table without Repeat")
+        << QByteArray()
+        << "CREATE TABLE alarm (id INTEGER PRIMARY KEY AUTOINCREMENT, Tip INTEGER, Data DATE, Time TIME, "
+           "Execute VARCHAR(254), RepeatHour BOOLEAN, RepeatHourStart TIME, RepeatHourEnd TIME, RepeatValue INTEGER, "
+           "RepeatValueName INTEGER, Day1 BOOLEAN, Day2 BOOLEAN, Day3 BOOLEAN, Day4 BOOLEAN, Day5 BOOLEAN, "
+           "Day6 BOOLEAN, Day7 BOOLEAN); "
+           "INSERT INTO alarm (Tip, Data, Time, Execute) VALUES (0, '2026-03-05', '14:29:10', 'call');"
+        << "\"Repeat\"";
 }
 
 void TestTableFile::badFiles()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, sql);
+    QFETCH(QString, says);
 
     TempAppDir dir;
     const QString path = dir.path("alarm.cds");
@@ -199,6 +222,7 @@ void TestTableFile::badFiles()
         QFAIL("a bad table file was opened");
     } catch (const Failure &f) {
         QVERIFY2(f.text().contains(path), qPrintable(f.text()));
+        QVERIFY2(f.text().contains(says), qPrintable(f.text()));
     }
     QVERIFY(!ds.isActive());
     QCOMPARE(dir.read("alarm.cds"), before);
@@ -219,6 +243,73 @@ void TestTableFile::createNeverReplaces()
     ds.setFileName(dir.path("phone.cds"));
     QVERIFY_THROWS_EXCEPTION(Failure, ds.createDataSet());
     QCOMPARE(dir.read("phone.cds"), QByteArray("user data"));
+}
+
+void TestTableFile::notARegularFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("directory") << "directory";
+    QTest::newRow("FIFO") << "fifo";
+    QTest::newRow("dangling link") << "dangling";
+    QTest::newRow("link to a table elsewhere") << "link";
+}
+
+void TestTableFile::notARegularFile()
+{
+    QFETCH(QString, kind);
+    TempAppDir dir;
+    TempAppDir elsewhere;
+    const QString path = dir.path("alarm.cds");
+    const QString target = elsewhere.path("alarm.cds");
+    if (kind == "directory") {
+        QVERIFY(QDir(dir.appDir()).mkdir("alarm.cds"));
+    } else if (kind == "fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+    } else {
+        if (kind == "link") {
+            DataSet made;
+            TableSchemas::defineAlarm(made);
+            made.setFileName(target);
+            made.createDataSet();
+            made.close();
+        }
+        QVERIFY(QFile::link(target, path));
+    }
+    const QByteArray targetBefore = elsewhere.read("alarm.cds");
+
+    // As at start: the missing tables are made, then all three opened. A FIFO must not hold this up (a reader
+    // would wait for a writer for ever), nor may anything be made through the link.
+    DataSet phone, alarm, econom;
+    try {
+        TableSchemas::openAll(phone, alarm, econom, dir.appDir());
+        QFAIL("opened");
+    } catch (const Failure &f) {
+        QVERIFY2(f.text().contains(path), qPrintable(f.text()));
+        QVERIFY2(f.text().contains("not a regular file"), qPrintable(f.text()));
+        QVERIFY2(!f.text().contains("does not exist"), qPrintable(f.text()));
+    }
+    QVERIFY(!alarm.isActive());
+    QCOMPARE(elsewhere.exists("alarm.cds"), kind == "link");
+    QCOMPARE(elsewhere.read("alarm.cds"), targetBefore);
+    QVERIFY(!elsewhere.exists("alarm.cds-journal"));
+    QVERIFY(!dir.exists("alarm.cds-journal"));
+    QVERIFY(QFileInfo(path).isSymLink() || QFileInfo(path).isDir() || QFileInfo(path).exists());
+}
+
+void TestTableFile::missingFieldNamesTheFile()
+{
+    // A field the file does not have, asked for by name, names the file where it was looked for.
+    TempAppDir dir;
+    QVERIFY(TableQuery::exec(dir.path("phone.cds"), "CREATE TABLE phone (Fio VARCHAR(50));"));
+    DataSet ds;
+    ds.setFileName(dir.path("phone.cds"));
+    ds.open();
+    try {
+        ds.fieldByName("Work");
+        QFAIL("found");
+    } catch (const Failure &f) {
+        QVERIFY2(f.text().contains(dir.path("phone.cds")) && f.text().contains("\"Work\""), qPrintable(f.text()));
+    }
 }
 
 void TestTableFile::startupCreatesAndOpensAll()
