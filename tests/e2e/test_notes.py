@@ -67,6 +67,38 @@ class NotesTest(e2e.VeltraneTestCase):
         leftovers = [n for n in os.listdir(folder.path) if n.startswith('note') and not n.endswith('.rtf')]
         self.assertEqual(leftovers, [], 'no temporary file is left beside the notes')
 
+    def test_a_note_that_did_not_load_is_left_alone_and_the_other_saves_go_on(self):
+        # note1.rtf a dangling link: not read at start, so never written; notes 2 to 4 keep their text.
+        # note2.rtf a folder after the start: its save fails, notes 3 and 4 and the settings are still written.
+        folder = self.program_folder()
+        folder.write_services()
+        folder.write('veltrane.ini', SETTINGS.encode())
+        for i in (2, 3, 4):
+            folder.write(f'note{i}.rtf', b'{\\rtf1 kept %d}' % i)
+        os.symlink(folder.file('nowhere.rtf'), folder.file('note1.rtf'))
+        desk = self.desktop()
+        prog = desk.start_program(folder, wrap=e2e.OFFLINE)
+        e2e.wait_until(prog.message_boxes, 60, what='the unread note reported in a box')
+        self.assertIn('note1.rtf', prog.output())
+        self.assertEqual(prog.terminate(timeout=20), 0)
+        self.assertTrue(os.path.islink(folder.file('note1.rtf')), 'the link is left as it was')
+        for i in (2, 3, 4):
+            self.assertIn(b'kept %d' % i, folder.read_bytes(f'note{i}.rtf'))
+        desk.close()
+
+        os.remove(folder.file('note1.rtf'))
+        desk, prog, geo = self.start(folder)
+        os.remove(folder.file('note2.rtf'))
+        os.mkdir(folder.file('note2.rtf'))
+        os.remove(folder.file('veltrane.ini'))
+        self.assertEqual(prog.terminate(timeout=20), 0)
+        self.assertTrue(os.path.isdir(folder.file('note2.rtf')))
+        for i in (1, 3, 4):
+            self.assertTrue(rtf_text_ok(folder.read_bytes(f'note{i}.rtf')))
+        self.assertIn('Form', folder.ini('veltrane.ini').section_names(), 'the settings were written after it')
+        reports = [line for line in prog.output().splitlines() if 'note2.rtf' in line and 'reported already' not in line]
+        self.assertEqual(len(reports), 1, prog.output())
+
 
 # A note as a Windows word processor writes it: Cyrillic by code page and by \uN, bold, a bullet, a tab.
 WINDOWS_NOTE = (
