@@ -31,6 +31,7 @@
 #include "i18n/LanguageFiles.h"
 #include "i18n/LanguageSwitch.h"
 #include "i18n/LanguageTexts.h"
+#include "i18n/QtTranslations.h"
 #include "notes/PhoneBookPanel.h"
 #include "notes/QuickNotes.h"
 #include "online/HttpGetClient.h"
@@ -299,7 +300,8 @@ void MainWindow::createShell()
         parts.form1Root = this;
         parts.about = about ? &about->texts() : nullptr;
         parts.aboutWindow = about;
-        parts.languageLoaded = [this](const QString &) {
+        parts.languageLoaded = [this](const QString &c) {
+            QtTranslations::install(c);
             m_eventPanel->retranslate();
         };
         parts.saveSettings = [this](const QString &c) {
@@ -380,6 +382,7 @@ void MainWindow::addStartupSteps()
         m_unreadLanguageFile = m_values.langCode;
         LanguageFiles::loadLanguage(m_values.appDir, m_values.langCode, m_parts->form1, this);
         m_unreadLanguageFile.clear();
+        QtTranslations::install(m_values.langCode);
         m_eventPanel->retranslate();
         QStringList names;
         for (const QString &key : SessionBoard::nameKeys())
