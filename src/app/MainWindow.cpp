@@ -4,6 +4,7 @@
 #include "app/Autostart.h"
 #include "app/DataBackup.h"
 #include "app/FolderDialog.h"
+#include "app/LabelColours.h"
 #include "app/NextNews.h"
 #include "app/PopupMenuWidget.h"
 #include "app/ProgramEnd.h"
@@ -20,6 +21,7 @@
 #include "app/WindowShape.h"
 #include "calendar/CalendarImport.h"
 #include "calendar/CalendarPanel.h"
+#include "calendar/NewsAlerts.h"
 #include "clock/ClockFaceView.h"
 #include "clock/ClockTicker.h"
 #include "clock/Greeting.h"
@@ -29,8 +31,8 @@
 #include "i18n/LanguageFiles.h"
 #include "i18n/LanguageSwitch.h"
 #include "i18n/LanguageTexts.h"
-#include "notes/NoteFiles.h"
 #include "notes/PhoneBookPanel.h"
+#include "notes/QuickNotes.h"
 #include "online/HttpGetClient.h"
 #include "online/PageFetcher.h"
 #include "online/UpdateCheck.h"
@@ -47,7 +49,6 @@
 #include "platform/LogindPower.h"
 #include "platform/Mp3PlayerQt.h"
 #include "platform/SystemClock.h"
-#include "platform/TextCodec.h"
 #include "platform/X11HotKeyManager.h"
 #include "store/DataSet.h"
 #include "store/DataSetModel.h"
@@ -81,7 +82,6 @@ struct MainWindow::Parts
     Settings settings;
     ServiceAddresses addresses;
     LanguageTexts form1{LanguageTexts::Section::Form1};
-    std::unique_ptr<NoteFiles> notes;
 
     DataSet phone;
     DataSet alarm;
@@ -97,6 +97,7 @@ struct MainWindow::Parts
     PowerCountdown countdown{&power};
     std::unique_ptr<CalendarImport> calendarImport;
     std::unique_ptr<UpdateCheck> update;
+    std::unique_ptr<NewsAlerts> newsAlerts;
 
     X11HotKeyManager hotKeyManager;
     SystemUtilities utilities;
@@ -167,7 +168,7 @@ void MainWindow::createSurface()
         auto *label = new QLabel(this);
         label->setObjectName(QLatin1String(name));
         label->setAlignment(align | Qt::AlignVCenter);
-        label->setStyleSheet(QStringLiteral("color: white;"));
+        setLabelColours(label, QStringLiteral("color: white;"));
         return label;
     };
     // Local time bold yellow, UTC bold lime, both on black.
@@ -176,11 +177,11 @@ void MainWindow::createSurface()
     m_label1 = bottomLabel("Label1", Qt::AlignLeft);
     m_label1->setGeometry(4, 273, 90, 13);
     m_label1->setFont(timeFont);
-    m_label1->setStyleSheet(QStringLiteral("color: #ffff00;"));
+    setLabelColours(m_label1, QStringLiteral("color: #ffff00;"));
     m_label2 = bottomLabel("Label2", Qt::AlignRight);
     m_label2->setGeometry(474 - 90, 273, 90, 13);
     m_label2->setFont(timeFont);
-    m_label2->setStyleSheet(QStringLiteral("color: #00ff00;"));
+    setLabelColours(m_label2, QStringLiteral("color: #00ff00;"));
     m_label4 = bottomLabel("Label4", Qt::AlignHCenter);
     m_label4->setGeometry(96, 274, 281, 13);
     QFont captionFont(QStringLiteral("Arial"));
@@ -193,33 +194,17 @@ void MainWindow::createSurface()
     QFont noticeFont = captionFont;
     noticeFont.setBold(true);
     m_label3->setFont(noticeFont);
-    m_label3->setStyleSheet(QStringLiteral("color: yellow; background: navy;"));
+    setLabelColours(m_label3, QStringLiteral("color: yellow; background: navy;"));
 
     m_phonePanel = new PhoneBookPanel(&m_parts->phone, m_services, this);
     m_eventPanel = new PlannerPanel(&m_parts->alarm, m_parts->scheduler.get(), m_services, this);
     m_calendarPanel = new CalendarPanel(this);
+    m_calendarPanel->setClock(&m_parts->clock);
     for (QWidget *panel : panels())
         panel->hide();
 
-    // Note colours: black, the tooltip's pale yellow, sky blue, red.
-    static const QColor backgrounds[] = {Qt::black, QColor(255, 255, 225), QColor(166, 202, 240), Qt::red};
-    QFont noteFont(QStringLiteral("Comic Sans MS"));
-    noteFont.setPixelSize(16);
-    for (int i = 1; i <= 4; ++i) {
-        auto *note = new QTextEdit(this);
-        QPalette notePalette = note->palette();
-        notePalette.setColor(QPalette::Base, backgrounds[i - 1]);
-        notePalette.setColor(QPalette::Text, i == 1 ? Qt::white : Qt::black);
-        note->setPalette(notePalette);
-        note->setFont(noteFont);
-        note->setAcceptRichText(false);
-        note->setObjectName(QStringLiteral("RichEdit%1").arg(i));
-        note->setFrameShape(QFrame::NoFrame);
-        note->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        note->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        note->hide();
-        m_notes << note;
-    }
+    m_quickNotes = new QuickNotes(m_services, this);
+    m_notes = m_quickNotes->editors();
 }
 
 QList<QWidget *> MainWindow::panels() const
@@ -280,6 +265,7 @@ void MainWindow::createShell()
         m_toolbar->setViewTarget(noteViews[i], m_notes[i], m_notes[i]);
     connect(m_toolbar, &ToolbarPanel::viewChanged, m_menu, &PopupMenuWidget::setCurrentView);
     wirePhoneBook();
+    wireNotes();
 
     m_behaviour = new WindowBehaviourWidget(this, m_menu, this);
     // The calendar panel drags but does not hide on a double click; the planner's repeat group drags too.
@@ -303,6 +289,8 @@ void MainWindow::createShell()
     });
     connect(m_menu, &PopupMenuWidget::newsLeadChosen, this, [this](int minutes) {
         m_values.newsLeadMinutes = minutes;
+        if (m_parts->newsAlerts)
+            m_parts->newsAlerts->setLeadMinutes(minutes);
     });
     connect(m_menu, &PopupMenuWidget::languageChosen, this, [this](const QString &code) {
         auto *about = qobject_cast<AboutWindow *>(m_aboutWindow);
@@ -380,17 +368,12 @@ void MainWindow::addStartupSteps()
         setFixedSize(510, 290);
         for (QWidget *panel : panels())
             panel->setGeometry(0, 0, ProgramValues::contentWidth + 1, height());
-        for (auto *note : m_notes) {
-            note->clear();
+        for (auto *note : m_notes)
             note->setGeometry(0, 0, 478, 290);
-        }
         m_toolbar->raise();
     });
     s.add(QStringLiteral("notes"), [this] {
-        m_parts->notes = std::make_unique<NoteFiles>(m_values.appDir, &TextCodec::fromWindows1251);
-        m_parts->notes->createMissing();
-        for (int i = 0; i < m_notes.size(); ++i)
-            m_notes[i]->setPlainText(m_parts->notes->load(i + 1));
+        m_quickNotes->load(m_values.appDir);
     });
     s.add(QStringLiteral("settings"), [this] {
         readSettings();
@@ -441,6 +424,18 @@ void MainWindow::addStartupSteps()
         m_parts->voice->setVoiceLang(m_values.voiceLang);
         m_parts->greeting->setVoiceLang(m_values.voiceLang);
         m_parts->scheduler->setVoiceLang(m_values.voiceLang);
+    });
+    s.add(QStringLiteral("news alerts"), [this] {
+        auto &alerts = m_parts->newsAlerts;
+        alerts = std::make_unique<NewsAlerts>(&m_parts->econom, m_services);
+        alerts->setLeadMinutes(m_values.newsLeadMinutes);
+        alerts->setVoiceLang(m_values.voiceLang);
+        alerts->setReportFailure([this](const QString &text) {
+            reportFailure(text);
+        });
+        // The grid's colours follow the clock: a repaint every minute moves rows from yellow to grey.
+        connect(alerts.get(), &NewsAlerts::checked, m_calendarPanel->grid()->viewport(), qOverload<>(&QWidget::update));
+        alerts->start();
     });
     s.add(QStringLiteral("calendar feed"), [this] {
         importCalendar();
@@ -500,6 +495,7 @@ void MainWindow::wireBackup()
         p.restart = [this] {
             // The notes on disk are the restored ones now: this copy must not write its own over them.
             m_notesReplaced = true;
+            m_quickNotes->stopWriting();
             m_services.shell->startProgram(m_values.appDir + QStringLiteral("Veltrane"));
             QCoreApplication::quit();
         };
@@ -591,6 +587,10 @@ void MainWindow::openTables()
     TableSchemas::openAll(m_parts->phone, m_parts->alarm, m_parts->econom, m_values.appDir);
     auto *calendarModel = new DataSetModel(&m_parts->econom, this);
     connect(calendarModel, &DataSetModel::failed, this, &MainWindow::reportFailure);
+    // The grid's columns are the table's fields in this order, whatever order a file keeps them in.
+    calendarModel->setColumns({QStringLiteral("title"), QStringLiteral("country"), QStringLiteral("date"),
+                               QStringLiteral("time"), QStringLiteral("forecast"), QStringLiteral("previous"),
+                               QStringLiteral("impact")});
     m_calendarPanel->setModel(calendarModel);
     m_calendarPanel->grid()->setSelectionModel(calendarModel->selectionModel());
 }
@@ -603,6 +603,61 @@ void MainWindow::wirePhoneBook()
     // The IP-telephony page lives on the maker's site, so it follows the site's address in [Services].
     connect(m_menu->item(QStringLiteral("IP1")), &QAction::triggered, this, [this] {
         m_services.shell->open(m_parts->addresses.site(QStringLiteral("/ip-telephony.html")).toString());
+    });
+}
+
+void MainWindow::wireNotes()
+{
+    m_quickNotes->setNewEventWithText([this](const QString &text) {
+        m_eventPanel->newEventWithText(text);
+    });
+    m_quickNotes->setReminderWord([this] {
+        return PlannerTexts([this](const QString &key) {
+                   return m_parts->form1.text(key);
+               })
+            .text(QStringLiteral("Combobox2Items0"));
+    });
+    m_quickNotes->setReportFailure([this](const QString &text) {
+        reportFailure(text);
+    });
+    // Each command acts on the note whose toolbar button is down; its failure is reported, never thrown on.
+    auto onShownNote = [this](const char *item, void (QuickNotes::*command)(int)) {
+        connect(m_menu->item(QLatin1String(item)), &QAction::triggered, this, [this, command] {
+            const int index = MenuState::noteIndex(m_menu->currentView());
+            if (index < 0)
+                return;
+            try {
+                (m_quickNotes->*command)(index);
+            } catch (const Failure &f) {
+                reportFailure(f.text());
+            }
+        });
+    };
+    onShownNote("Bold1", &QuickNotes::toggleBold);
+    onShownNote("Italic1", &QuickNotes::toggleItalic);
+    onShownNote("Underline1", &QuickNotes::toggleUnderline);
+    onShownNote("Strikeout1", &QuickNotes::toggleStrikeOut);
+    onShownNote("Bullets1", &QuickNotes::toggleBullets);
+    onShownNote("N37", &QuickNotes::chooseFont);
+    onShownNote("N38", &QuickNotes::remind);
+    onShownNote("N34", &QuickNotes::openInEditor);
+    onShownNote("N29", &QuickNotes::insertDateTime);
+    // With the phone book shown, "Напомнить" makes a call reminder for the current contact.
+    connect(m_menu->item(QStringLiteral("N38")), &QAction::triggered, this, [this] {
+        if (m_menu->currentView() == View::PhoneBook)
+            m_phonePanel->callReminder();
+    });
+    // The format items carry a check mark while the shown note's selection has their style.
+    connect(m_menu, &QMenu::aboutToShow, this, [this] {
+        const int index = MenuState::noteIndex(m_menu->currentView());
+        if (index < 0)
+            return;
+        const QuickNotes::FormatState state = m_quickNotes->formatState(index);
+        m_menu->item(QStringLiteral("Bold1"))->setChecked(state.bold);
+        m_menu->item(QStringLiteral("Italic1"))->setChecked(state.italic);
+        m_menu->item(QStringLiteral("Underline1"))->setChecked(state.underline);
+        m_menu->item(QStringLiteral("Strikeout1"))->setChecked(state.strikeOut);
+        m_menu->item(QStringLiteral("Bullets1"))->setChecked(state.bullets);
     });
 }
 
@@ -702,16 +757,19 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::saveAll()
 {
+    // Every save is tried, the notes in order and then the settings; what failed is reported together.
+    QStringList failures;
+    if (!m_notesReplaced)
+        failures = m_quickNotes->saveAll();
     try {
-        if (m_parts->notes && !m_notesReplaced) {
-            for (int i = 0; i < m_notes.size(); ++i)
-                m_parts->notes->save(i + 1, m_notes[i]->toPlainText());
-        }
         saveSettings(m_values.langCode);
-        m_lastSaveFailure.clear();
     } catch (const Failure &f) {
-        reportSaveFailure(f.text());
+        failures << f.text();
     }
+    if (failures.isEmpty())
+        m_lastSaveFailure.clear();
+    else
+        reportSaveFailure(failures.join(QLatin1Char('\n')));
 }
 
 void MainWindow::reportSaveFailure(const QString &text)
