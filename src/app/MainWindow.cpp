@@ -4,6 +4,7 @@
 #include "app/Autostart.h"
 #include "app/DataBackup.h"
 #include "app/FolderDialog.h"
+#include "app/LabelColours.h"
 #include "app/NextNews.h"
 #include "app/NoteMenu.h"
 #include "app/PopupMenuWidget.h"
@@ -21,6 +22,7 @@
 #include "app/WindowShape.h"
 #include "calendar/CalendarImport.h"
 #include "calendar/CalendarPanel.h"
+#include "calendar/NewsAlerts.h"
 #include "clock/ClockFaceView.h"
 #include "clock/ClockTicker.h"
 #include "clock/Greeting.h"
@@ -30,6 +32,7 @@
 #include "i18n/LanguageFiles.h"
 #include "i18n/LanguageSwitch.h"
 #include "i18n/LanguageTexts.h"
+#include "i18n/QtTranslations.h"
 #include "notes/PhoneBookPanel.h"
 #include "notes/QuickNotes.h"
 #include "online/HttpGetClient.h"
@@ -93,6 +96,7 @@ struct MainWindow::Parts
     std::unique_ptr<AlarmTimer> scheduler;
     PowerCountdown countdown{&power};
     std::unique_ptr<CalendarImport> calendarImport;
+    std::unique_ptr<NewsAlerts> newsAlerts;
 
     X11HotKeyManager hotKeyManager;
     SystemUtilities utilities;
@@ -163,7 +167,7 @@ void MainWindow::createSurface()
         auto *label = new QLabel(this);
         label->setObjectName(QLatin1String(name));
         label->setAlignment(align | Qt::AlignVCenter);
-        label->setStyleSheet(QStringLiteral("color: white;"));
+        setLabelColours(label, QStringLiteral("color: white;"));
         return label;
     };
     // Local time bold yellow, UTC bold lime, both on black.
@@ -172,11 +176,11 @@ void MainWindow::createSurface()
     m_label1 = bottomLabel("Label1", Qt::AlignLeft);
     m_label1->setGeometry(4, 273, 90, 13);
     m_label1->setFont(timeFont);
-    m_label1->setStyleSheet(QStringLiteral("color: #ffff00;"));
+    setLabelColours(m_label1, QStringLiteral("color: #ffff00;"));
     m_label2 = bottomLabel("Label2", Qt::AlignRight);
     m_label2->setGeometry(474 - 90, 273, 90, 13);
     m_label2->setFont(timeFont);
-    m_label2->setStyleSheet(QStringLiteral("color: #00ff00;"));
+    setLabelColours(m_label2, QStringLiteral("color: #00ff00;"));
     m_label4 = bottomLabel("Label4", Qt::AlignHCenter);
     m_label4->setGeometry(96, 274, 281, 13);
     QFont captionFont(QStringLiteral("Arial"));
@@ -189,11 +193,12 @@ void MainWindow::createSurface()
     QFont noticeFont = captionFont;
     noticeFont.setBold(true);
     m_label3->setFont(noticeFont);
-    m_label3->setStyleSheet(QStringLiteral("color: yellow; background: navy;"));
+    setLabelColours(m_label3, QStringLiteral("color: yellow; background: navy;"));
 
     m_phonePanel = new PhoneBookPanel(&m_parts->phone, m_services, this);
     m_eventPanel = new PlannerPanel(&m_parts->alarm, m_parts->scheduler.get(), m_services, this);
     m_calendarPanel = new CalendarPanel(this);
+    m_calendarPanel->setClock(&m_parts->clock);
     for (QWidget *panel : panels())
         panel->hide();
 
@@ -283,6 +288,8 @@ void MainWindow::createShell()
     });
     connect(m_menu, &PopupMenuWidget::newsLeadChosen, this, [this](int minutes) {
         m_values.newsLeadMinutes = minutes;
+        if (m_parts->newsAlerts)
+            m_parts->newsAlerts->setLeadMinutes(minutes);
     });
     connect(m_menu, &PopupMenuWidget::languageChosen, this, [this](const QString &code) {
         auto *about = qobject_cast<AboutWindow *>(m_aboutWindow);
@@ -294,7 +301,8 @@ void MainWindow::createShell()
         parts.form1Root = this;
         parts.about = about ? &about->texts() : nullptr;
         parts.aboutWindow = about;
-        parts.languageLoaded = [this](const QString &) {
+        parts.languageLoaded = [this](const QString &c) {
+            QtTranslations::install(c);
             m_eventPanel->retranslate();
         };
         parts.saveSettings = [this](const QString &c) {
@@ -375,6 +383,7 @@ void MainWindow::addStartupSteps()
         m_unreadLanguageFile = m_values.langCode;
         LanguageFiles::loadLanguage(m_values.appDir, m_values.langCode, m_parts->form1, this);
         m_unreadLanguageFile.clear();
+        QtTranslations::install(m_values.langCode);
         m_eventPanel->retranslate();
         QStringList names;
         for (const QString &key : SessionBoard::nameKeys())
@@ -416,6 +425,18 @@ void MainWindow::addStartupSteps()
         m_parts->voice->setVoiceLang(m_values.voiceLang);
         m_parts->greeting->setVoiceLang(m_values.voiceLang);
         m_parts->scheduler->setVoiceLang(m_values.voiceLang);
+    });
+    s.add(QStringLiteral("news alerts"), [this] {
+        auto &alerts = m_parts->newsAlerts;
+        alerts = std::make_unique<NewsAlerts>(&m_parts->econom, m_services);
+        alerts->setLeadMinutes(m_values.newsLeadMinutes);
+        alerts->setVoiceLang(m_values.voiceLang);
+        alerts->setReportFailure([this](const QString &text) {
+            reportFailure(text);
+        });
+        // The grid's colours follow the clock: a repaint every minute moves rows from yellow to grey.
+        connect(alerts.get(), &NewsAlerts::checked, m_calendarPanel->grid()->viewport(), qOverload<>(&QWidget::update));
+        alerts->start();
     });
     s.add(QStringLiteral("calendar feed"), [this] {
         importCalendar();
@@ -567,6 +588,10 @@ void MainWindow::openTables()
     TableSchemas::openAll(m_parts->phone, m_parts->alarm, m_parts->econom, m_values.appDir);
     auto *calendarModel = new DataSetModel(&m_parts->econom, this);
     connect(calendarModel, &DataSetModel::failed, this, &MainWindow::reportFailure);
+    // The grid's columns are the table's fields in this order, whatever order a file keeps them in.
+    calendarModel->setColumns({QStringLiteral("title"), QStringLiteral("country"), QStringLiteral("date"),
+                               QStringLiteral("time"), QStringLiteral("forecast"), QStringLiteral("previous"),
+                               QStringLiteral("impact")});
     m_calendarPanel->setModel(calendarModel);
     m_calendarPanel->grid()->setSelectionModel(calendarModel->selectionModel());
 }
