@@ -6,6 +6,7 @@
 #include "app/FolderDialog.h"
 #include "app/LabelColours.h"
 #include "app/NextNews.h"
+#include "app/NoteMenu.h"
 #include "app/PopupMenuWidget.h"
 #include "app/ProgramEnd.h"
 #include "app/PromptsDialog.h"
@@ -36,6 +37,7 @@
 #include "notes/QuickNotes.h"
 #include "online/HttpGetClient.h"
 #include "online/PageFetcher.h"
+#include "online/UpdateCheck.h"
 #include "online/WebPageWindow.h"
 #include "planner/AlarmTimer.h"
 #include "planner/PlannerPanel.h"
@@ -63,6 +65,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTableView>
 #include <QTextEdit>
 #include <QTimer>
@@ -95,6 +98,7 @@ struct MainWindow::Parts
     std::unique_ptr<AlarmTimer> scheduler;
     PowerCountdown countdown{&power};
     std::unique_ptr<CalendarImport> calendarImport;
+    std::unique_ptr<UpdateCheck> update;
     std::unique_ptr<NewsAlerts> newsAlerts;
 
     X11HotKeyManager hotKeyManager;
@@ -620,59 +624,52 @@ void MainWindow::wireNotes()
     m_quickNotes->setReportFailure([this](const QString &text) {
         reportFailure(text);
     });
-    // Each command acts on the note whose toolbar button is down; its failure is reported, never thrown on.
-    auto onShownNote = [this](const char *item, void (QuickNotes::*command)(int)) {
-        connect(m_menu->item(QLatin1String(item)), &QAction::triggered, this, [this, command] {
-            const int index = MenuState::noteIndex(m_menu->currentView());
-            if (index < 0)
-                return;
-            try {
-                (m_quickNotes->*command)(index);
-            } catch (const Failure &f) {
-                reportFailure(f.text());
-            }
-        });
-    };
-    onShownNote("Bold1", &QuickNotes::toggleBold);
-    onShownNote("Italic1", &QuickNotes::toggleItalic);
-    onShownNote("Underline1", &QuickNotes::toggleUnderline);
-    onShownNote("Strikeout1", &QuickNotes::toggleStrikeOut);
-    onShownNote("Bullets1", &QuickNotes::toggleBullets);
-    onShownNote("N37", &QuickNotes::chooseFont);
-    onShownNote("N38", &QuickNotes::remind);
-    onShownNote("N34", &QuickNotes::openInEditor);
-    onShownNote("N29", &QuickNotes::insertDateTime);
-    // With the phone book shown, "Напомнить" makes a call reminder for the current contact.
-    connect(m_menu->item(QStringLiteral("N38")), &QAction::triggered, this, [this] {
-        if (m_menu->currentView() == View::PhoneBook)
+    NoteMenu::wire(
+        m_menu, m_quickNotes,
+        [this] {
             m_phonePanel->callReminder();
-    });
-    // The format items carry a check mark while the shown note's selection has their style.
-    connect(m_menu, &QMenu::aboutToShow, this, [this] {
-        const int index = MenuState::noteIndex(m_menu->currentView());
-        if (index < 0)
-            return;
-        const QuickNotes::FormatState state = m_quickNotes->formatState(index);
-        m_menu->item(QStringLiteral("Bold1"))->setChecked(state.bold);
-        m_menu->item(QStringLiteral("Italic1"))->setChecked(state.italic);
-        m_menu->item(QStringLiteral("Underline1"))->setChecked(state.underline);
-        m_menu->item(QStringLiteral("Strikeout1"))->setChecked(state.strikeOut);
-        m_menu->item(QStringLiteral("Bullets1"))->setChecked(state.bullets);
-    });
+        },
+        [this](const QString &text) {
+            reportFailure(text);
+        });
 }
 
 void MainWindow::createOtherWindows()
 {
     auto *about = new AboutWindow;
     about->loadLang(m_values.appDir, m_values.langCode, m_values.programVersion);
+    about->setNetState(m_services.net);
     m_aboutWindow = about;
     m_otherWindows << about;
+    startUpdateCheck(about);
     for (auto kind : {WebPageWindow::Kind::Calendar, WebPageWindow::Kind::Forecast, WebPageWindow::Kind::Video})
         m_otherWindows << new WebPageWindow(kind);
     auto *reminder = new ReminderWindow(m_parts->scheduler.get());
     m_parts->scheduler->setReminder(reminder);
     m_otherWindows << reminder;
     m_otherWindows << new PowerOffWindow(&m_parts->countdown);
+}
+
+void MainWindow::startUpdateCheck(AboutWindow *about)
+{
+    auto &update = m_parts->update;
+    update = std::make_unique<UpdateCheck>(m_services.net, &m_parts->pages, m_services.prompts, &about->texts());
+    update->setSiteUrl(m_parts->addresses.siteUrl);
+    update->setProgramVersion(m_values.programVersion);
+    update->setEveryTick([this] {
+        addHotKeys();
+    });
+    connect(update.get(), &UpdateCheck::noticeChanged, this, [this](bool newer) {
+        m_label3->setVisible(newer);
+        m_label4->setVisible(!newer);
+    });
+    // The installer goes to the desktop's browser, which asks where to save it.
+    connect(update.get(), &UpdateCheck::downloadRequested, this, [this](const QUrl &installer) {
+        m_services.shell->open(installer.toString());
+    });
+    connect(about->updateButton(), &QPushButton::clicked, update.get(), &UpdateCheck::checkNow);
+    m_label3->installEventFilter(this);
+    update->start();
 }
 
 void MainWindow::showClockLabels(const ClockLabels &labels)
@@ -715,6 +712,11 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_label4 && event->type() == QEvent::MouseButtonRelease && m_aboutWindow) {
         m_aboutWindow->show();
         m_aboutWindow->raise();
+        return true;
+    }
+    // `Label3Click`: the installer is downloaded; the notice stays until a tick finds nothing newer.
+    if (watched == m_label3 && event->type() == QEvent::MouseButtonRelease && m_parts->update) {
+        m_parts->update->downloadInstaller();
         return true;
     }
     return QWidget::eventFilter(watched, event);
