@@ -515,6 +515,10 @@ void MainWindow::wireBackup()
 
 void MainWindow::closeTablesForRestore()
 {
+    // Typing the autosave has not written yet goes into the files now, before the restored notes take their
+    // place: no note can change while the restore's boxes are up, so no later autosave writes over them.
+    for (const QString &failure : m_quickNotes->saveAll())
+        qWarning().noquote() << "Veltrane:" << failure;
     // The scheduler skips closed tables, but it is stopped too so nothing waits to post into them.
     m_schedulerWasRunning = m_parts->scheduler->isActive();
     m_parts->scheduler->stop();
