@@ -17,7 +17,9 @@ int main(int argc, char **argv)
     window.setStyleSheet(QStringLiteral("background: #000080; color: white;"));
     QLabel label(&window);
     label.setGeometry(200, 130, 110, 30);
-    auto tick = [&label] { label.setText(QTime::currentTime().toString(QStringLiteral("H:mm:ss"))); };
+    auto tick = [&label] {
+        label.setText(QTime::currentTime().toString(QStringLiteral("H:mm:ss")));
+    };
     tick();
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, &label, tick);
