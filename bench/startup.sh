@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Start-up figures of the built program: time from process start to the first paint, and resident memory a few
-# seconds later. Offline (a network namespace of its own), on a private X server, from a fresh program folder.
+# Start-up figures of the built program beside a bare Qt window: time to map, to first paint, resident memory a few
+# seconds later, idle CPU over a minute (VELTRANE_BENCH_IDLE=seconds); six starts of each, in turn, medians.
+# Offline (a network namespace of its own), on a private X server, from a fresh program folder.
 # Usage: bench/startup.sh [runs]      (VELTRANE_BUILD_DIR picks the build folder; default build/)
 set -euo pipefail
 
@@ -10,4 +11,8 @@ if [ ! -x "$build/Veltrane/Veltrane" ]; then
   "$root/scripts/build.sh" Veltrane
 fi
 export VELTRANE_PROGRAM_DIR=$build/Veltrane
-exec /usr/bin/python3 -B "$root/bench/startup_measure.py" "${1:-5}"
+if [ ! -x "$build/bench/bare_window" ]; then
+  "$root/scripts/build.sh" bare_window
+fi
+export VELTRANE_BARE_WINDOW=$build/bench/bare_window
+exec /usr/bin/python3 -B "$root/bench/startup_measure.py" "${1:-6}"

@@ -1,4 +1,6 @@
-"""Measures the program's start-up on a private desktop, offline: time to the first paint and resident memory.
+"""Measures the program's start-up on a private desktop, offline, beside a bare Qt window (bench/bare_window: the
+same size and place, one label changing once a second), the two started in turn: time to the window mapped, to the
+first paint, resident memory, and CPU time used while idle.
 
 The first paint is seen on the screen itself: a pixel of the 24-hour ruler (navy once the clock face is drawn) is
 read straight from the X server about every millisecond. Window mapped is timed too. Memory is VmRSS of the program
@@ -18,6 +20,9 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..'
 import veltrane_e2e as e2e  # noqa: E402
 
 SETTLE = 5.0
+# CPU time is read over this many idle seconds after SETTLE (VELTRANE_BENCH_IDLE overrides; 60 by default).
+IDLE = float(os.environ.get('VELTRANE_BENCH_IDLE', '60'))
+CLOCK_TICKS = os.sysconf('SC_CLK_TCK')
 # The window opens at 200, 200 in a fresh folder; the ruler strip is navy, and left of the first hour line and its
 # label (x 20, x 6) nothing else is drawn on it.
 RULER_PIXEL = (200 + 3, 200 + 10)
@@ -71,63 +76,119 @@ def main_window_mapped(desk):
     return False
 
 
+def cpu_seconds(pid):
+    """User plus system CPU time of a process so far."""
+    with open(f'/proc/{pid}/stat') as f:
+        fields = f.read().rsplit(')', 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
+
+
+def vm_rss_kb(pid):
+    with open(f'/proc/{pid}/status') as f:
+        for line in f:
+            if line.startswith('VmRSS:'):
+                return int(line.split()[1])
+    return 0
+
+
+def wait_for_paint(pixels, running, mapped_now, started, output):
+    """Polls the ruler pixel about every millisecond and the window list every 50 ms; returns (painted, mapped)."""
+    mapped = painted = None
+    deadline = started + 120
+    next_look = started
+    while painted is None or mapped is None:
+        now = time.monotonic()
+        if painted is None and pixels.rgb(*RULER_PIXEL) == NAVY:
+            painted = now
+        if not running():
+            raise e2e.HarnessError(f'ended before its first paint:\n{output()}')
+        if mapped is None and now >= next_look:
+            if mapped_now():
+                mapped = time.monotonic()
+            next_look = now + 0.05
+        if now > deadline:
+            raise e2e.HarnessError('no painted window within 120 s')
+        time.sleep(0.001)
+    return painted, mapped
+
+
+def idle_cpu_percent(pid):
+    before = cpu_seconds(pid)
+    time.sleep(IDLE)
+    return (cpu_seconds(pid) - before) / IDLE * 100 if IDLE > 0 else 0.0
+
+
+def bare_run(desk, pixels, bare, n):
+    started = time.monotonic()
+    proc = desk.start_process(f'bare{n}', e2e.offline_wrap() + [bare])
+    try:
+        painted, mapped = wait_for_paint(pixels, lambda: proc.popen.poll() is None,
+                                         lambda: bool(desk.windows(name='^BareWindow$')), started, proc.output)
+        time.sleep(SETTLE)
+        rss = vm_rss_kb(proc.pid)
+        cpu = idle_cpu_percent(proc.pid)
+        return painted - started, mapped - started, rss, rss, cpu
+    finally:
+        proc.stop()
+        desk.processes.remove(proc)
+
+
 def one_run(desk, pixels, workdir, n):
     folder = e2e.ProgramFolder(e2e.program_source_dir(), tempfile.mkdtemp(prefix=f'run{n}-', dir=workdir))
     started = time.monotonic()
     prog = desk.start_program(folder, lang='ru_RU.UTF-8', tz='Europe/Moscow', wrap=e2e.OFFLINE)
     try:
-        # The pixel is cheap to read and is read often; the window look-up runs a tool, so less often.
-        mapped = painted = None
-        deadline = started + 120
-        next_look = started
-        while painted is None or mapped is None:
-            now = time.monotonic()
-            if painted is None and pixels.rgb(*RULER_PIXEL) == NAVY:
-                painted = now
-            if not prog.running():
-                raise e2e.HarnessError(f'program ended:\n{prog.output()}')
-            if mapped is None and now >= next_look:
-                if main_window_mapped(desk):
-                    mapped = time.monotonic()
-                next_look = now + 0.05
-            if now > deadline:
-                raise e2e.HarnessError('no painted window within 120 s')
-            time.sleep(0.001)
+        painted, mapped = wait_for_paint(pixels, prog.running, lambda: main_window_mapped(desk), started,
+                                         prog.output)
         time.sleep(SETTLE)
         boxes = prog.message_boxes()
         if boxes:
             print(f'run {n}: a message box is open: {[title for _, title in boxes]}', flush=True)
         rss, tree = prog.rss_kb(), prog.tree_rss_kb()
+        cpu = idle_cpu_percent(prog.pid)
         prog.terminate(timeout=60)
-        return painted - started, mapped - started, rss, tree
+        return painted - started, mapped - started, rss, tree, cpu
     finally:
         prog.stop()
 
 
+def report(label, n, r):
+    painted, mapped, rss, tree, cpu = r
+    print(f'{label} run {n}: mapped {mapped * 1000:.0f} ms, first paint {painted * 1000:.0f} ms, '
+          f'VmRSS {rss / 1024:.1f} MiB (tree {tree / 1024:.1f} MiB), idle CPU {cpu:.2f} % over {IDLE:g} s', flush=True)
+
+
 def main():
-    runs = int(sys.argv[1]) if len(sys.argv) > 1 else 5
+    runs = int(sys.argv[1]) if len(sys.argv) > 1 else 6
+    bare = os.environ.get('VELTRANE_BARE_WINDOW')
     workdir = tempfile.mkdtemp(prefix='veltrane-bench-')
     desk = e2e.Desktop(os.path.join(workdir, 'desk'))
     pixels = PixelReader(desk.display)
-    results = []
+    ours, base = [], []
     try:
+        # Interleaved, so a slow spell of the machine weighs on both alike.
         for n in range(1, runs + 1):
-            painted, mapped, rss, tree = one_run(desk, pixels, workdir, n)
-            results.append((painted, mapped, rss, tree))
-            print(f'run {n}: start to window mapped {mapped * 1000:.0f} ms, to first paint {painted * 1000:.0f} ms, '
-                  f'VmRSS {rss / 1024:.1f} MiB (process tree {tree / 1024:.1f} MiB) after {SETTLE:g} s', flush=True)
+            ours.append(one_run(desk, pixels, workdir, n))
+            report('program', n, ours[-1])
+            if bare:
+                base.append(bare_run(desk, pixels, bare, n))
+                report('bare   ', n, base[-1])
     finally:
         pixels.close()
         desk.close()
         shutil.rmtree(workdir, ignore_errors=True)
 
-    def summary(values):
-        return f'median {statistics.median(values):.0f}, min {min(values):.0f}, max {max(values):.0f}'
-    print(f'startup_to_window_mapped_ms: {summary([r[1] * 1000 for r in results])} ({runs} runs, offline)')
-    print(f'startup_to_first_paint_ms: {summary([r[0] * 1000 for r in results])} ({runs} runs, offline)')
-    rss = [r[2] / 1024 for r in results]
-    tree = [r[3] / 1024 for r in results]
-    print(f'resident_memory_mib: median {statistics.median(rss):.1f} (process tree {statistics.median(tree):.1f})')
+    med = statistics.median
+    rows = [('to window mapped, ms', lambda r: r[1] * 1000, '.0f'),
+            ('to first paint, ms', lambda r: r[0] * 1000, '.0f'),
+            ('VmRSS, MiB', lambda r: r[2] / 1024, '.1f'), ('VmRSS of the tree, MiB', lambda r: r[3] / 1024, '.1f'),
+            (f'idle CPU over {IDLE:g} s, %', lambda r: r[4], '.2f')]
+    print(f'medians of {runs} interleaved offline starts (warm caches):')
+    print(f'  {"":26} {"program":>10} {"bare":>10}')
+    for name, pick, fmt in rows:
+        ours_v = format(med([pick(r) for r in ours]), fmt)
+        base_v = format(med([pick(r) for r in base]), fmt) if base else '-'
+        print(f'  {name:26} {ours_v:>10} {base_v:>10}')
 
 
 if __name__ == '__main__':
