@@ -29,8 +29,8 @@
 #include "i18n/LanguageFiles.h"
 #include "i18n/LanguageSwitch.h"
 #include "i18n/LanguageTexts.h"
-#include "notes/NoteFiles.h"
 #include "notes/PhoneBookPanel.h"
+#include "notes/QuickNotes.h"
 #include "online/HttpGetClient.h"
 #include "online/PageFetcher.h"
 #include "online/WebPageWindow.h"
@@ -46,7 +46,6 @@
 #include "platform/LogindPower.h"
 #include "platform/Mp3PlayerQt.h"
 #include "platform/SystemClock.h"
-#include "platform/TextCodec.h"
 #include "platform/X11HotKeyManager.h"
 #include "store/DataSet.h"
 #include "store/DataSetModel.h"
@@ -79,7 +78,6 @@ struct MainWindow::Parts
     Settings settings;
     ServiceAddresses addresses;
     LanguageTexts form1{LanguageTexts::Section::Form1};
-    std::unique_ptr<NoteFiles> notes;
 
     DataSet phone;
     DataSet alarm;
@@ -198,25 +196,8 @@ void MainWindow::createSurface()
     for (QWidget *panel : panels())
         panel->hide();
 
-    // Note colours: black, the tooltip's pale yellow, sky blue, red.
-    static const QColor backgrounds[] = {Qt::black, QColor(255, 255, 225), QColor(166, 202, 240), Qt::red};
-    QFont noteFont(QStringLiteral("Comic Sans MS"));
-    noteFont.setPixelSize(16);
-    for (int i = 1; i <= 4; ++i) {
-        auto *note = new QTextEdit(this);
-        QPalette notePalette = note->palette();
-        notePalette.setColor(QPalette::Base, backgrounds[i - 1]);
-        notePalette.setColor(QPalette::Text, i == 1 ? Qt::white : Qt::black);
-        note->setPalette(notePalette);
-        note->setFont(noteFont);
-        note->setAcceptRichText(false);
-        note->setObjectName(QStringLiteral("RichEdit%1").arg(i));
-        note->setFrameShape(QFrame::NoFrame);
-        note->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        note->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        note->hide();
-        m_notes << note;
-    }
+    m_quickNotes = new QuickNotes(m_services, this);
+    m_notes = m_quickNotes->editors();
 }
 
 QList<QWidget *> MainWindow::panels() const
@@ -277,6 +258,7 @@ void MainWindow::createShell()
         m_toolbar->setViewTarget(noteViews[i], m_notes[i], m_notes[i]);
     connect(m_toolbar, &ToolbarPanel::viewChanged, m_menu, &PopupMenuWidget::setCurrentView);
     wirePhoneBook();
+    wireNotes();
 
     m_behaviour = new WindowBehaviourWidget(this, m_menu, this);
     // The calendar panel drags but does not hide on a double click; the planner's repeat group drags too.
@@ -377,17 +359,12 @@ void MainWindow::addStartupSteps()
         setFixedSize(510, 290);
         for (QWidget *panel : panels())
             panel->setGeometry(0, 0, ProgramValues::contentWidth + 1, height());
-        for (auto *note : m_notes) {
-            note->clear();
+        for (auto *note : m_notes)
             note->setGeometry(0, 0, 478, 290);
-        }
         m_toolbar->raise();
     });
     s.add(QStringLiteral("notes"), [this] {
-        m_parts->notes = std::make_unique<NoteFiles>(m_values.appDir, &TextCodec::fromWindows1251);
-        m_parts->notes->createMissing();
-        for (int i = 0; i < m_notes.size(); ++i)
-            m_notes[i]->setPlainText(m_parts->notes->load(i + 1));
+        m_quickNotes->load(m_values.appDir);
     });
     s.add(QStringLiteral("settings"), [this] {
         readSettings();
@@ -497,6 +474,7 @@ void MainWindow::wireBackup()
         p.restart = [this] {
             // The notes on disk are the restored ones now: this copy must not write its own over them.
             m_notesReplaced = true;
+            m_quickNotes->stopWriting();
             m_services.shell->startProgram(m_values.appDir + QStringLiteral("Veltrane"));
             QCoreApplication::quit();
         };
@@ -603,6 +581,61 @@ void MainWindow::wirePhoneBook()
     });
 }
 
+void MainWindow::wireNotes()
+{
+    m_quickNotes->setNewEventWithText([this](const QString &text) {
+        m_eventPanel->newEventWithText(text);
+    });
+    m_quickNotes->setReminderWord([this] {
+        return PlannerTexts([this](const QString &key) {
+                   return m_parts->form1.text(key);
+               })
+            .text(QStringLiteral("Combobox2Items0"));
+    });
+    m_quickNotes->setReportFailure([this](const QString &text) {
+        reportFailure(text);
+    });
+    // Each command acts on the note whose toolbar button is down; its failure is reported, never thrown on.
+    auto onShownNote = [this](const char *item, void (QuickNotes::*command)(int)) {
+        connect(m_menu->item(QLatin1String(item)), &QAction::triggered, this, [this, command] {
+            const int index = MenuState::noteIndex(m_menu->currentView());
+            if (index < 0)
+                return;
+            try {
+                (m_quickNotes->*command)(index);
+            } catch (const Failure &f) {
+                reportFailure(f.text());
+            }
+        });
+    };
+    onShownNote("Bold1", &QuickNotes::toggleBold);
+    onShownNote("Italic1", &QuickNotes::toggleItalic);
+    onShownNote("Underline1", &QuickNotes::toggleUnderline);
+    onShownNote("Strikeout1", &QuickNotes::toggleStrikeOut);
+    onShownNote("Bullets1", &QuickNotes::toggleBullets);
+    onShownNote("N37", &QuickNotes::chooseFont);
+    onShownNote("N38", &QuickNotes::remind);
+    onShownNote("N34", &QuickNotes::openInEditor);
+    onShownNote("N29", &QuickNotes::insertDateTime);
+    // With the phone book shown, "Напомнить" makes a call reminder for the current contact.
+    connect(m_menu->item(QStringLiteral("N38")), &QAction::triggered, this, [this] {
+        if (m_menu->currentView() == View::PhoneBook)
+            m_phonePanel->callReminder();
+    });
+    // The format items carry a check mark while the shown note's selection has their style.
+    connect(m_menu, &QMenu::aboutToShow, this, [this] {
+        const int index = MenuState::noteIndex(m_menu->currentView());
+        if (index < 0)
+            return;
+        const QuickNotes::FormatState state = m_quickNotes->formatState(index);
+        m_menu->item(QStringLiteral("Bold1"))->setChecked(state.bold);
+        m_menu->item(QStringLiteral("Italic1"))->setChecked(state.italic);
+        m_menu->item(QStringLiteral("Underline1"))->setChecked(state.underline);
+        m_menu->item(QStringLiteral("Strikeout1"))->setChecked(state.strikeOut);
+        m_menu->item(QStringLiteral("Bullets1"))->setChecked(state.bullets);
+    });
+}
+
 void MainWindow::createOtherWindows()
 {
     auto *about = new AboutWindow;
@@ -680,16 +713,19 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::saveAll()
 {
+    // Every save is tried, the notes in order and then the settings; what failed is reported together.
+    QStringList failures;
+    if (!m_notesReplaced)
+        failures = m_quickNotes->saveAll();
     try {
-        if (m_parts->notes && !m_notesReplaced) {
-            for (int i = 0; i < m_notes.size(); ++i)
-                m_parts->notes->save(i + 1, m_notes[i]->toPlainText());
-        }
         saveSettings(m_values.langCode);
-        m_lastSaveFailure.clear();
     } catch (const Failure &f) {
-        reportSaveFailure(f.text());
+        failures << f.text();
     }
+    if (failures.isEmpty())
+        m_lastSaveFailure.clear();
+    else
+        reportSaveFailure(failures.join(QLatin1Char('\n')));
 }
 
 void MainWindow::reportSaveFailure(const QString &text)

@@ -15,6 +15,7 @@ class CalendarPanel;
 class DataSet;
 class ClockFaceView;
 class PhoneBookPanel;
+class QuickNotes;
 class ProgramEnd;
 class PlannerPanel;
 class PopupMenuWidget;
@@ -65,6 +66,8 @@ private:
     void readSettings();
     void openTables();
     void wirePhoneBook();
+    /// The note commands of the popup menu, on the note that is shown.
+    void wireNotes();
     /// `ImportCalendar`: starts the weekly feed's import; the window never waits for it.
     void importCalendar();
     void showClockLabels(const ClockLabels &labels);
@@ -88,6 +91,7 @@ private:
     PhoneBookPanel *m_phonePanel = nullptr;
     PlannerPanel *m_eventPanel = nullptr;
     CalendarPanel *m_calendarPanel = nullptr;
+    QuickNotes *m_quickNotes = nullptr;
     QList<QTextEdit *> m_notes;
     PopupMenuWidget *m_menu = nullptr;
     ToolbarPanel *m_toolbar = nullptr;

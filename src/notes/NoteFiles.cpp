@@ -1,6 +1,11 @@
 #include "notes/NoteFiles.h"
 
 #include "files/SafeFile.h"
+#include "notes/RtfReader.h"
+#include "notes/RtfWriter.h"
+#include "platform/Failure.h"
+
+#include <QTextDocument>
 
 NoteFiles::NoteFiles(const QString &appDir, RtfText::Decoder decode8bit)
     : m_appDir(appDir), m_decode(std::move(decode8bit))
@@ -27,4 +32,32 @@ QString NoteFiles::load(int note) const
 void NoteFiles::save(int note, const QString &text) const
 {
     SafeFile::write(path(note), RtfText::write(text));
+}
+
+void NoteFiles::createIfMissing(int note) const
+{
+    if (!SafeFile::exists(path(note)))
+        save(note, QString());
+}
+
+void NoteFiles::loadInto(int note, QTextDocument *document) const
+{
+    document->clear();
+    const std::optional<QByteArray> bytes = SafeFile::read(path(note));
+    if (!bytes)
+        return;
+    if (!RtfReader::isRtf(*bytes)) {
+        document->setPlainText(RtfText::read(*bytes, m_decode));
+        return;
+    }
+    try {
+        RtfReader::read(*bytes, document);
+    } catch (const Failure &f) {
+        throw Failure(path(note) + QStringLiteral(": ") + f.text());
+    }
+}
+
+void NoteFiles::saveDocument(int note, const QTextDocument &document) const
+{
+    SafeFile::write(path(note), RtfWriter::write(document));
 }

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+class QTextDocument;
+
 class NoteFiles
 {
 public:
@@ -21,6 +23,15 @@ public:
     /// Replaces the file as a whole (a temporary file renamed over it), so a crash mid-save never leaves a
     /// cut note. Throws Failure when the file cannot be written.
     void save(int note, const QString &text) const;
+
+    /// Writes an empty rich-text document when nothing is at the note's path. Throws Failure.
+    void createIfMissing(int note) const;
+    /// Replaces `document` with the note: rich text read with its formatting, any other file as plain text.
+    /// Throws Failure naming the file when it cannot be read or is not a regular file; `document` is
+    /// then empty.
+    void loadInto(int note, QTextDocument *document) const;
+    /// Writes `document` as rich text over the note's file, atomically. Throws Failure.
+    void saveDocument(int note, const QTextDocument &document) const;
 
 private:
     QString m_appDir;
