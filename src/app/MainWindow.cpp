@@ -20,6 +20,7 @@
 #include "app/WindowShape.h"
 #include "calendar/CalendarImport.h"
 #include "calendar/CalendarPanel.h"
+#include "calendar/NewsAlerts.h"
 #include "clock/ClockFaceView.h"
 #include "clock/ClockTicker.h"
 #include "clock/Greeting.h"
@@ -92,6 +93,7 @@ struct MainWindow::Parts
     std::unique_ptr<AlarmTimer> scheduler;
     PowerCountdown countdown{&power};
     std::unique_ptr<CalendarImport> calendarImport;
+    std::unique_ptr<NewsAlerts> newsAlerts;
 
     X11HotKeyManager hotKeyManager;
     SystemUtilities utilities;
@@ -193,6 +195,7 @@ void MainWindow::createSurface()
     m_phonePanel = new PhoneBookPanel(&m_parts->phone, m_services, this);
     m_eventPanel = new PlannerPanel(&m_parts->alarm, m_parts->scheduler.get(), m_services, this);
     m_calendarPanel = new CalendarPanel(this);
+    m_calendarPanel->setClock(&m_parts->clock);
     for (QWidget *panel : panels())
         panel->hide();
 
@@ -282,6 +285,8 @@ void MainWindow::createShell()
     });
     connect(m_menu, &PopupMenuWidget::newsLeadChosen, this, [this](int minutes) {
         m_values.newsLeadMinutes = minutes;
+        if (m_parts->newsAlerts)
+            m_parts->newsAlerts->setLeadMinutes(minutes);
     });
     connect(m_menu, &PopupMenuWidget::languageChosen, this, [this](const QString &code) {
         auto *about = qobject_cast<AboutWindow *>(m_aboutWindow);
@@ -415,6 +420,18 @@ void MainWindow::addStartupSteps()
         m_parts->voice->setVoiceLang(m_values.voiceLang);
         m_parts->greeting->setVoiceLang(m_values.voiceLang);
         m_parts->scheduler->setVoiceLang(m_values.voiceLang);
+    });
+    s.add(QStringLiteral("news alerts"), [this] {
+        auto &alerts = m_parts->newsAlerts;
+        alerts = std::make_unique<NewsAlerts>(&m_parts->econom, m_services);
+        alerts->setLeadMinutes(m_values.newsLeadMinutes);
+        alerts->setVoiceLang(m_values.voiceLang);
+        alerts->setReportFailure([this](const QString &text) {
+            reportFailure(text);
+        });
+        // The grid's colours follow the clock: a repaint every minute moves rows from yellow to grey.
+        connect(alerts.get(), &NewsAlerts::checked, m_calendarPanel->grid()->viewport(), qOverload<>(&QWidget::update));
+        alerts->start();
     });
     s.add(QStringLiteral("calendar feed"), [this] {
         importCalendar();
@@ -566,6 +583,10 @@ void MainWindow::openTables()
     TableSchemas::openAll(m_parts->phone, m_parts->alarm, m_parts->econom, m_values.appDir);
     auto *calendarModel = new DataSetModel(&m_parts->econom, this);
     connect(calendarModel, &DataSetModel::failed, this, &MainWindow::reportFailure);
+    // The grid's columns are the table's fields in this order, whatever order a file keeps them in.
+    calendarModel->setColumns({QStringLiteral("title"), QStringLiteral("country"), QStringLiteral("date"),
+                               QStringLiteral("time"), QStringLiteral("forecast"), QStringLiteral("previous"),
+                               QStringLiteral("impact")});
     m_calendarPanel->setModel(calendarModel);
     m_calendarPanel->grid()->setSelectionModel(calendarModel->selectionModel());
 }

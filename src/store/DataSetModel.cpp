@@ -118,9 +118,21 @@ QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int 
 {
     if (role != Qt::DisplayRole || !m_dataSet)
         return {};
-    if (orientation == Qt::Horizontal)
-        return m_dataSet->fieldDef(fieldOfColumn(section)).name;
+    if (orientation == Qt::Horizontal) {
+        const auto title = m_titles.constFind(section);
+        return title != m_titles.constEnd() ? *title : QVariant(m_dataSet->fieldDef(fieldOfColumn(section)).name);
+    }
     return section + 1;
+}
+
+bool DataSetModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant &value, int role)
+{
+    if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::EditRole) || section < 0
+        || section >= columnCount())
+        return false;
+    m_titles.insert(section, value);
+    emit headerDataChanged(orientation, section, section);
+    return true;
 }
 
 int DataSetModel::currentRow() const

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QItemSelectionModel>
 #include <QPointer>
 #include <QStringList>
@@ -42,7 +43,10 @@ public:
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    /// Column titles are the field names unless a title is set here (horizontal, display role).
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant &value,
+                       int role = Qt::EditRole) override;
 
     /// Row the model shows as current (the data set's current row unless controls are disabled).
     int currentRow() const;
@@ -60,6 +64,7 @@ private:
     QItemSelectionModel m_selection;
     QStringList m_columnNames;
     QList<int> m_columns;
+    QHash<int, QVariant> m_titles; // by column
     bool m_syncing = false;
     int m_changing = 0; // rows are being inserted, removed, moved or reset
 };

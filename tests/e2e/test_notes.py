@@ -96,7 +96,8 @@ class NotesTest(e2e.VeltraneTestCase):
         for i in (1, 3, 4):
             self.assertTrue(rtf_text_ok(folder.read_bytes(f'note{i}.rtf')))
         self.assertIn('Form', folder.ini('veltrane.ini').section_names(), 'the settings were written after it')
-        reports = [line for line in prog.output().splitlines() if 'note2.rtf' in line and 'reported already' not in line]
+        reports = [line for line in prog.output().splitlines()
+                   if 'note2.rtf' in line and 'reported already' not in line]
         self.assertEqual(len(reports), 1, prog.output())
 
 
