@@ -4,6 +4,7 @@
 #include "app/Autostart.h"
 #include "app/DataBackup.h"
 #include "app/FolderDialog.h"
+#include "app/LabelColours.h"
 #include "app/NextNews.h"
 #include "app/PopupMenuWidget.h"
 #include "app/ProgramEnd.h"
@@ -164,7 +165,7 @@ void MainWindow::createSurface()
         auto *label = new QLabel(this);
         label->setObjectName(QLatin1String(name));
         label->setAlignment(align | Qt::AlignVCenter);
-        label->setStyleSheet(QStringLiteral("color: white;"));
+        setLabelColours(label, QStringLiteral("color: white;"));
         return label;
     };
     // Local time bold yellow, UTC bold lime, both on black.
@@ -173,11 +174,11 @@ void MainWindow::createSurface()
     m_label1 = bottomLabel("Label1", Qt::AlignLeft);
     m_label1->setGeometry(4, 273, 90, 13);
     m_label1->setFont(timeFont);
-    m_label1->setStyleSheet(QStringLiteral("color: #ffff00;"));
+    setLabelColours(m_label1, QStringLiteral("color: #ffff00;"));
     m_label2 = bottomLabel("Label2", Qt::AlignRight);
     m_label2->setGeometry(474 - 90, 273, 90, 13);
     m_label2->setFont(timeFont);
-    m_label2->setStyleSheet(QStringLiteral("color: #00ff00;"));
+    setLabelColours(m_label2, QStringLiteral("color: #00ff00;"));
     m_label4 = bottomLabel("Label4", Qt::AlignHCenter);
     m_label4->setGeometry(96, 274, 281, 13);
     QFont captionFont(QStringLiteral("Arial"));
@@ -190,7 +191,7 @@ void MainWindow::createSurface()
     QFont noticeFont = captionFont;
     noticeFont.setBold(true);
     m_label3->setFont(noticeFont);
-    m_label3->setStyleSheet(QStringLiteral("color: yellow; background: navy;"));
+    setLabelColours(m_label3, QStringLiteral("color: yellow; background: navy;"));
 
     m_phonePanel = new PhoneBookPanel(&m_parts->phone, m_services, this);
     m_eventPanel = new PlannerPanel(&m_parts->alarm, m_parts->scheduler.get(), m_services, this);

@@ -113,6 +113,7 @@ void NewsAlerts::check()
 
     if (count > 0) {
         const Alert alert = compose(m_leadMinutes, count, impact);
+        qInfo().noquote() << QStringLiteral("Veltrane: news alert: %1: %2").arg(alert.caption, alert.message);
         if (m_services.notifier)
             m_services.notifier->playSound(QStringLiteral("MailBeep"));
         if (m_services.speech) {

@@ -127,6 +127,20 @@ class CalendarFeedTest(e2e.VeltraneTestCase):
         for request in feed_requests(self.log):
             self.assertEqual((request['method'], request['path']), ('GET', '/ffcal_week_this.xml'))
 
+    def test_a_release_is_announced_ahead(self):
+        # ISM Services PMI comes at 14:00 UTC, 17:00 in Moscow; the lead time is the default 15 minutes. The clock
+        # starts 40 s before the minute whose target it is, time enough for the import.
+        prog = self.desk.start_program(self.folder, tz='Europe/Moscow', faketime='@2025-05-05 16:44:20',
+                                       env={'NO_FAKE_STAT': '1'}, wrap=feed_wrap(self.document, self.log))
+        prog.wait_main_window(timeout=90)
+        self.imported(prog)
+        m = prog.wait_output(r'news alert: (.*)', timeout=90)
+        self.assertEqual(m.group(1), 'До события 15 минут: Через 15 минут будет опубликована новость. '
+                                     'Уровень важности: Высокий')
+        e2e.wait_until(lambda: self.desk.windows(name='^Информация$'), 30, what='the alert box')
+        self.assertEqual(prog.output().count('news alert:'), 1)
+        self.assertEqual(prog.terminate(timeout=60), 0)
+
     def test_offline_nothing_is_asked_and_old_rows_stay(self):
         prog = self.start('Europe/Moscow')
         self.imported(prog)
