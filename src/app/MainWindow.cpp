@@ -6,6 +6,7 @@
 #include "app/FolderDialog.h"
 #include "app/LabelColours.h"
 #include "app/NextNews.h"
+#include "app/NoteMenu.h"
 #include "app/PopupMenuWidget.h"
 #include "app/ProgramEnd.h"
 #include "app/PromptsDialog.h"
@@ -31,6 +32,7 @@
 #include "i18n/LanguageFiles.h"
 #include "i18n/LanguageSwitch.h"
 #include "i18n/LanguageTexts.h"
+#include "i18n/QtTranslations.h"
 #include "notes/PhoneBookPanel.h"
 #include "notes/QuickNotes.h"
 #include "online/HttpGetClient.h"
@@ -299,7 +301,8 @@ void MainWindow::createShell()
         parts.form1Root = this;
         parts.about = about ? &about->texts() : nullptr;
         parts.aboutWindow = about;
-        parts.languageLoaded = [this](const QString &) {
+        parts.languageLoaded = [this](const QString &c) {
+            QtTranslations::install(c);
             m_eventPanel->retranslate();
         };
         parts.saveSettings = [this](const QString &c) {
@@ -380,6 +383,7 @@ void MainWindow::addStartupSteps()
         m_unreadLanguageFile = LanguageFiles::path(m_values.appDir, m_values.langCode);
         LanguageFiles::loadLanguage(m_values.appDir, m_values.langCode, m_parts->form1, this);
         m_unreadLanguageFile.clear();
+        QtTranslations::install(m_values.langCode);
         m_eventPanel->retranslate();
         QStringList names;
         for (const QString &key : SessionBoard::nameKeys())
@@ -617,45 +621,14 @@ void MainWindow::wireNotes()
     m_quickNotes->setReportFailure([this](const QString &text) {
         reportFailure(text);
     });
-    // Each command acts on the note whose toolbar button is down; its failure is reported, never thrown on.
-    auto onShownNote = [this](const char *item, void (QuickNotes::*command)(int)) {
-        connect(m_menu->item(QLatin1String(item)), &QAction::triggered, this, [this, command] {
-            const int index = MenuState::noteIndex(m_menu->currentView());
-            if (index < 0)
-                return;
-            try {
-                (m_quickNotes->*command)(index);
-            } catch (const Failure &f) {
-                reportFailure(f.text());
-            }
-        });
-    };
-    onShownNote("Bold1", &QuickNotes::toggleBold);
-    onShownNote("Italic1", &QuickNotes::toggleItalic);
-    onShownNote("Underline1", &QuickNotes::toggleUnderline);
-    onShownNote("Strikeout1", &QuickNotes::toggleStrikeOut);
-    onShownNote("Bullets1", &QuickNotes::toggleBullets);
-    onShownNote("N37", &QuickNotes::chooseFont);
-    onShownNote("N38", &QuickNotes::remind);
-    onShownNote("N34", &QuickNotes::openInEditor);
-    onShownNote("N29", &QuickNotes::insertDateTime);
-    // With the phone book shown, "Напомнить" makes a call reminder for the current contact.
-    connect(m_menu->item(QStringLiteral("N38")), &QAction::triggered, this, [this] {
-        if (m_menu->currentView() == View::PhoneBook)
+    NoteMenu::wire(
+        m_menu, m_quickNotes,
+        [this] {
             m_phonePanel->callReminder();
-    });
-    // The format items carry a check mark while the shown note's selection has their style.
-    connect(m_menu, &QMenu::aboutToShow, this, [this] {
-        const int index = MenuState::noteIndex(m_menu->currentView());
-        if (index < 0)
-            return;
-        const QuickNotes::FormatState state = m_quickNotes->formatState(index);
-        m_menu->item(QStringLiteral("Bold1"))->setChecked(state.bold);
-        m_menu->item(QStringLiteral("Italic1"))->setChecked(state.italic);
-        m_menu->item(QStringLiteral("Underline1"))->setChecked(state.underline);
-        m_menu->item(QStringLiteral("Strikeout1"))->setChecked(state.strikeOut);
-        m_menu->item(QStringLiteral("Bullets1"))->setChecked(state.bullets);
-    });
+        },
+        [this](const QString &text) {
+            reportFailure(text);
+        });
 }
 
 void MainWindow::createOtherWindows()
