@@ -2,6 +2,7 @@
 
 #include "i18n/CaptionBinder.h"
 #include "i18n/LanguageFiles.h"
+#include "platform/NetState.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -75,4 +76,12 @@ void AboutWindow::loadLang(const QString &appDir, const QString &code, const QSt
 void AboutWindow::saveLang(const QString &appDir, const QString &code)
 {
     LanguageFiles::saveAbout(appDir, code, m_texts, this);
+}
+
+void AboutWindow::showEvent(QShowEvent *event)
+{
+    const bool online = m_net && m_net->isOnline();
+    m_send->setEnabled(online);
+    m_update->setEnabled(online);
+    QDialog::showEvent(event);
 }

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+class NetState;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -32,12 +33,19 @@ public:
     LanguageTexts &texts() { return m_texts; }
     const LanguageTexts &texts() const { return m_texts; }
 
+    /// Asked at every showing: the online buttons (send, update check) are enabled only while online.
+    void setNetState(const NetState *net) { m_net = net; }
+
     QLineEdit *emailEdit() const { return m_email; }
     QPlainTextEdit *messageEdit() const { return m_message; }
     QPushButton *sendButton() const { return m_send; }
     QPushButton *updateButton() const { return m_update; }
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    const NetState *m_net = nullptr;
     LanguageTexts m_texts{LanguageTexts::Section::AboutBox};
     QLabel *m_emailLabel;
     QLineEdit *m_email;

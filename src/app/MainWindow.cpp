@@ -37,6 +37,7 @@
 #include "notes/QuickNotes.h"
 #include "online/HttpGetClient.h"
 #include "online/PageFetcher.h"
+#include "online/UpdateCheck.h"
 #include "online/WebPageWindow.h"
 #include "planner/AlarmTimer.h"
 #include "planner/PlannerPanel.h"
@@ -64,6 +65,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTableView>
 #include <QTextEdit>
 #include <QTimer>
@@ -96,6 +98,7 @@ struct MainWindow::Parts
     std::unique_ptr<AlarmTimer> scheduler;
     PowerCountdown countdown{&power};
     std::unique_ptr<CalendarImport> calendarImport;
+    std::unique_ptr<UpdateCheck> update;
     std::unique_ptr<NewsAlerts> newsAlerts;
 
     X11HotKeyManager hotKeyManager;
@@ -512,6 +515,10 @@ void MainWindow::wireBackup()
 
 void MainWindow::closeTablesForRestore()
 {
+    // Typing the autosave has not written yet goes into the files now, before the restored notes take their
+    // place: no note can change while the restore's boxes are up, so no later autosave writes over them.
+    for (const QString &failure : m_quickNotes->saveAll())
+        qWarning().noquote() << "Veltrane:" << failure;
     // The scheduler skips closed tables, but it is stopped too so nothing waits to post into them.
     m_schedulerWasRunning = m_parts->scheduler->isActive();
     m_parts->scheduler->stop();
@@ -645,14 +652,38 @@ void MainWindow::createOtherWindows()
         else
             qWarning().noquote() << "Veltrane (reported already):" << f.text();
     }
+    about->setNetState(m_services.net);
     m_aboutWindow = about;
     m_otherWindows << about;
+    startUpdateCheck(about);
     for (auto kind : {WebPageWindow::Kind::Calendar, WebPageWindow::Kind::Forecast, WebPageWindow::Kind::Video})
         m_otherWindows << new WebPageWindow(kind);
     auto *reminder = new ReminderWindow(m_parts->scheduler.get());
     m_parts->scheduler->setReminder(reminder);
     m_otherWindows << reminder;
     m_otherWindows << new PowerOffWindow(&m_parts->countdown);
+}
+
+void MainWindow::startUpdateCheck(AboutWindow *about)
+{
+    auto &update = m_parts->update;
+    update = std::make_unique<UpdateCheck>(m_services.net, &m_parts->pages, m_services.prompts, &about->texts());
+    update->setSiteUrl(m_parts->addresses.siteUrl);
+    update->setProgramVersion(m_values.programVersion);
+    update->setEveryTick([this] {
+        addHotKeys();
+    });
+    connect(update.get(), &UpdateCheck::noticeChanged, this, [this](bool newer) {
+        m_label3->setVisible(newer);
+        m_label4->setVisible(!newer);
+    });
+    // The installer goes to the desktop's browser, which asks where to save it.
+    connect(update.get(), &UpdateCheck::downloadRequested, this, [this](const QUrl &installer) {
+        m_services.shell->open(installer.toString());
+    });
+    connect(about->updateButton(), &QPushButton::clicked, update.get(), &UpdateCheck::checkNow);
+    m_label3->installEventFilter(this);
+    update->start();
 }
 
 void MainWindow::showClockLabels(const ClockLabels &labels)
@@ -695,6 +726,11 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_label4 && event->type() == QEvent::MouseButtonRelease && m_aboutWindow) {
         m_aboutWindow->show();
         m_aboutWindow->raise();
+        return true;
+    }
+    // `Label3Click`: the installer is downloaded; the notice stays until a tick finds nothing newer.
+    if (watched == m_label3 && event->type() == QEvent::MouseButtonRelease && m_parts->update) {
+        m_parts->update->downloadInstaller();
         return true;
     }
     return QWidget::eventFilter(watched, event);

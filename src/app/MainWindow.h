@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <memory>
 
+class AboutWindow;
 class QLabel;
 class QTextEdit;
 class CalendarPanel;
@@ -70,6 +71,8 @@ private:
     void wireNotes();
     /// `ImportCalendar`: starts the weekly feed's import; the window never waits for it.
     void importCalendar();
+    /// `TimerUpdate` with its notice, the About window's check and the installer download.
+    void startUpdateCheck(AboutWindow *about);
     void showClockLabels(const ClockLabels &labels);
     void showNextNews();
     void reportFailure(const QString &text);

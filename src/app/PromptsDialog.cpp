@@ -26,6 +26,11 @@ bool PromptsDialog::question(const QString &text)
     return showBox(QMessageBox::Question, QStringLiteral("Вопрос"), text, true) == QMessageBox::YesRole;
 }
 
+bool PromptsDialog::titledQuestion(const QString &title, const QString &text)
+{
+    return showBox(QMessageBox::Question, title, text, true) == QMessageBox::YesRole;
+}
+
 void PromptsDialog::information(const QString &title, const QString &text)
 {
     showBox(QMessageBox::Information, title, text, false);

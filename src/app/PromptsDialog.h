@@ -7,6 +7,7 @@ class PromptsDialog : public Prompts
 {
 public:
     bool question(const QString &text) override;
+    bool titledQuestion(const QString &title, const QString &text) override;
     void information(const QString &title, const QString &text) override;
     void error(const QString &title, const QString &text) override;
 };

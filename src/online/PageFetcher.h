@@ -8,6 +8,8 @@
 #include <QPair>
 #include <QString>
 #include <QUrl>
+#include <functional>
+#include <memory>
 
 class NetState;
 class QNetworkCookieJar;
@@ -32,6 +34,11 @@ public:
     /// connection and cookies, so calls that nest inside each other's waits do not disturb each other.
     void fetchPage(const QString &url, const Params &params = {});
 
+    /// The same fetch without waiting: returns at once, and done runs later from the event loop once
+    /// `LastPageText` holds the outcome (offline too, with the page unchanged). Destroying this object cancels
+    /// the fetches under way; their done never runs.
+    void fetchPageAsync(const QString &url, std::function<void()> done, const Params &params = {});
+
     /// `LastPageText`: the body of the last complete response, each byte one character (no charset
     /// conversion); empty before the first.
     QString lastPageText() const { return QString::fromLatin1(m_lastPage); }
@@ -48,6 +55,22 @@ signals:
     void registrationMarkerSeen();
 
 private:
+    struct Chain;
+    /// Where a response leaves a fetch: the page, the next address of a redirect, or a failure.
+    struct Hop
+    {
+        bool redirect = false;
+        QUrl next;
+        QByteArray page;
+    };
+    /// Throws Failure for an error status or one redirect too many; moves method and body to GET as browsers do.
+    static Hop nextHop(const QUrl &url, const HttpResponse &response, int redirects, QByteArray &method,
+                       QByteArray &body);
+    static QByteArray encodeParams(const Params &params);
+    void step(const std::shared_ptr<Chain> &chain);
+    /// Keeps a complete page and tests the kept one for the registration marker.
+    void settle(bool complete, const QByteArray &page);
+
     /// Static: the object may be destroyed while a step waits, so nothing of it is touched after the first.
     static QByteArray fetch(QUrl url, const QByteArray &body, HttpTimeouts timeouts);
 

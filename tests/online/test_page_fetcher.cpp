@@ -140,14 +140,19 @@ private slots:
     {
         QTest::addColumn<int>("redirects");
         QTest::addColumn<bool>("arrives");
-        QTest::newRow("one") << 1 << true;
-        QTest::newRow("fifteen") << 15 << true;
-        QTest::newRow("sixteen") << 16 << false;
+        QTest::addColumn<bool>("async");
+        for (bool async : {false, true}) {
+            const char *way = async ? "without waiting: " : "waiting: ";
+            QTest::addRow("%sone", way) << 1 << true << async;
+            QTest::addRow("%sfifteen", way) << 15 << true << async;
+            QTest::addRow("%ssixteen", way) << 16 << false << async;
+        }
     }
     void redirectsFollowedUpToFifteen()
     {
         QFETCH(int, redirects);
         QFETCH(bool, arrives);
+        QFETCH(bool, async);
         Server server;
         QVERIFY(server.listen());
         server.setHandler([redirects](const Server::Request &r) {
@@ -157,7 +162,16 @@ private slots:
             return Server::reply(200, "OK", "final");
         });
         auto f = fetcher();
-        f->fetchPage(server.url(QStringLiteral("/step0")).toString());
+        if (async) {
+            bool done = false;
+            f->fetchPageAsync(server.url(QStringLiteral("/step0")).toString(), [&done] {
+                done = true;
+            });
+            QVERIFY(!done);
+            QTRY_VERIFY(done);
+        } else {
+            f->fetchPage(server.url(QStringLiteral("/step0")).toString());
+        }
         QCOMPARE(f->lastPageText(), arrives ? QStringLiteral("final") : QString());
         QCOMPARE(server.requests().size(), qMin(redirects, PageFetcher::MaxRedirects) + 1);
         // A 302 after a POST fetches the new address with GET, like a browser.
@@ -261,6 +275,40 @@ private slots:
         });
         f->fetchPage(server.url(QStringLiteral("/a")).toString());
         QCOMPARE(server.requests().size(), 2);
+    }
+
+    void fetcherDestroyedBeforeTheAnswerWithoutWaiting()
+    {
+        Server server;
+        QVERIFY(server.listen());
+        server.setHandler([](const Server::Request &) {
+            return Server::delayed(Server::reply(200, "OK", "late"), 200);
+        });
+        m_net.online = true;
+        auto *f = new PageFetcher(&m_net);
+        bool done = false;
+        f->fetchPageAsync(server.url().toString(), [&done] {
+            done = true;
+        });
+        QTRY_COMPARE(server.requests().size(), 1);
+        delete f;
+        QTest::qWait(400);
+        QVERIFY(!done);
+    }
+
+    void offlineWithoutWaitingAnswersLaterAndSendsNothing()
+    {
+        Server server;
+        QVERIFY(server.listen());
+        auto f = fetcher();
+        m_net.online = false;
+        bool done = false;
+        f->fetchPageAsync(server.url().toString(), [&done] {
+            done = true;
+        });
+        QVERIFY(!done);
+        QTRY_VERIFY(done);
+        QCOMPARE(server.requests().size(), 0);
     }
 
     void nestedFetchesKeepTheirOwnAnswers()

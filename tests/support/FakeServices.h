@@ -189,9 +189,10 @@ public:
     QList<Shown> shown;
     /// Answers given to the next questions, in order; true when the list runs out.
     QList<bool> answers;
-    bool question(const QString &text) override
+    bool question(const QString &text) override { return titledQuestion(QStringLiteral("Вопрос"), text); }
+    bool titledQuestion(const QString &title, const QString &text) override
     {
-        shown.append({QStringLiteral("question"), QStringLiteral("Вопрос"), text});
+        shown.append({QStringLiteral("question"), title, text});
         return answers.isEmpty() ? true : answers.takeFirst();
     }
     void information(const QString &title, const QString &text) override
