@@ -1,6 +1,7 @@
 #include "app/WindowBehaviourWidget.h"
 
 #include "app/PopupMenuWidget.h"
+#include "platform/X11TaskbarSkip.h"
 #include "platform/X11WindowMove.h"
 
 #include <QAbstractScrollArea>
@@ -223,6 +224,15 @@ bool WindowBehaviourWidget::eventFilter(QObject *watched, QEvent *event)
                 followPointerThroughPopup(true);
             else
                 pointerLeft();
+            break;
+        case QEvent::Show:
+            // The program shows itself as its window and its tray icon, never as a taskbar button: marked before
+            // the map and again once mapped (a window manager forgets the state of a withdrawn window).
+            X11TaskbarSkip::apply(m_window->windowHandle());
+            QTimer::singleShot(0, this, [this] {
+                if (m_window && m_window->isVisible())
+                    X11TaskbarSkip::apply(m_window->windowHandle());
+            });
             break;
         case QEvent::WindowStateChange:
             // Minimizing hides to the tray, by the same path as N2, so N2 and N3 stay in step.

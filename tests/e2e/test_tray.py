@@ -39,9 +39,14 @@ class TrayTest(e2e.VeltraneTestCase):
             return next(iter(new.items()), None)
         return e2e.wait_until(find, timeout, what='the popup menu')
 
+    def skips_taskbar(self):
+        return '_NET_WM_STATE_SKIP_TASKBAR' in self.desk.run(['xprop', '-id', str(self.win), '_NET_WM_STATE'])
+
     def test_click_opens_the_menu_and_double_click_brings_the_window_back(self):
         icon, icon_geo = self.start()
         self.assertLessEqual(max(icon_geo.width, icon_geo.height), 64)
+        # The program shows itself as its window and this icon only: no taskbar button.
+        e2e.wait_until(self.skips_taskbar, 10, what='the window to be kept off the taskbar')
 
         with self.subTest('a click opens the popup menu at the pointer'):
             before = set(ex.program_windows(self.desk))
@@ -67,6 +72,7 @@ class TrayTest(e2e.VeltraneTestCase):
             ex.double_click(self.desk, *ex.centre(icon_geo))
             e2e.wait_until(lambda: self.desk.is_viewable(self.win), 10, what='the window to come back')
             self.assertEqual(self.desk.geometry(self.win), geo, 'back at its place')
+            e2e.wait_until(self.skips_taskbar, 10, what='the shown-again window to stay off the taskbar')
             # The menu the first press opened does not stay up after the double click.
             time.sleep(1)
             self.assertEqual([g for g in self.popups().values() if g.height > 120], [])
