@@ -383,7 +383,7 @@ void MainWindow::addStartupSteps()
     });
     s.add(QStringLiteral("language"), [this] {
         // A file that could not be read is not written over with the defaults at the next save.
-        m_unreadLanguageFile = m_values.langCode;
+        m_unreadLanguageFile = LanguageFiles::path(m_values.appDir, m_values.langCode);
         LanguageFiles::loadLanguage(m_values.appDir, m_values.langCode, m_parts->form1, this);
         m_unreadLanguageFile.clear();
         QtTranslations::install(m_values.langCode);
@@ -586,7 +586,7 @@ void MainWindow::saveSettings(const QString &code)
     settings.n9 = m_menu->item(QStringLiteral("N9"))->isChecked();
     settings.n36 = m_menu->item(QStringLiteral("N36"))->isChecked();
     settings.write(*m_parts->ini);
-    if (code != m_unreadLanguageFile)
+    if (LanguageFiles::path(m_values.appDir, code) != m_unreadLanguageFile)
         LanguageFiles::saveLanguage(m_values.appDir, code, m_parts->form1, this);
 }
 
@@ -641,7 +641,17 @@ void MainWindow::wireNotes()
 void MainWindow::createOtherWindows()
 {
     auto *about = new AboutWindow;
-    about->loadLang(m_values.appDir, m_values.langCode, m_values.programVersion);
+    try {
+        about->loadLang(m_values.appDir, m_values.langCode, m_values.programVersion);
+    } catch (const Failure &f) {
+        // The About window keeps its default texts. Its file is the main window's language file: when the
+        // start-up has reported that one already, the log is enough.
+        if (m_unreadLanguageFile.isEmpty()
+            || LanguageFiles::path(m_values.appDir, m_values.langCode) != m_unreadLanguageFile)
+            reportFailure(f.text());
+        else
+            qWarning().noquote() << "Veltrane (reported already):" << f.text();
+    }
     about->setNetState(m_services.net);
     m_aboutWindow = about;
     m_otherWindows << about;

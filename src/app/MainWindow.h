@@ -106,7 +106,7 @@ private:
     bool m_notesReplaced = false;
     QList<DataSet *> m_closedForRestore;
     bool m_schedulerWasRunning = false;
-    /// The language file whose loading failed: never written over by this copy (empty: none failed).
+    /// The path of the language file whose loading failed: never written over by this copy (empty: none).
     QString m_unreadLanguageFile;
     /// The last save failure shown, cleared by a save that succeeds.
     QString m_lastSaveFailure;
