@@ -247,8 +247,9 @@ private slots:
         NewsAlerts alerts(&econom, fakes.services());
         alerts.start();
         QVERIFY(alerts.isActive());
+        // 18750 ms to 10:01:01; a coarse timer may be set up to 5 % later than asked.
         const int left = alerts.nextCheckInMs();
-        QVERIFY2(left > 17000 && left <= 18750, qPrintable(QString::number(left)));
+        QVERIFY2(left > 17000 && left <= 18750 * 105 / 100, qPrintable(QString::number(left)));
     }
 };
 
