@@ -1,37 +1,23 @@
 #include "platform/X11TaskbarSkip.h"
+#include "platform/XcbSupport.h"
 
 #include <QGuiApplication>
 #include <QWindow>
 
-#include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <xcb/xcb.h>
 
 namespace {
 
-struct FreeReply
-{
-    void operator()(void *reply) const { std::free(reply); }
-};
-template<typename T>
-using Reply = std::unique_ptr<T, FreeReply>;
-
-xcb_atom_t atom(xcb_connection_t *c, const char *name)
-{
-    Reply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
+using xcbsupport::atom;
+using xcbsupport::Reply;
 
 } // namespace
 
 bool X11TaskbarSkip::apply(QWindow *window)
 {
-    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb") || !window)
+    if (!window)
         return false;
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
+    xcb_connection_t *c = xcbsupport::connection();
     if (!c)
         return false;
     const auto id = xcb_window_t(window->winId());

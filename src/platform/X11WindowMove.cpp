@@ -1,30 +1,17 @@
 #include "platform/X11WindowMove.h"
+#include "platform/XcbSupport.h"
 
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QPoint>
 #include <QWindow>
 
-#include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <xcb/xcb.h>
 
 namespace {
 
-struct FreeReply
-{
-    void operator()(void *reply) const { std::free(reply); }
-};
-template<typename T>
-using Reply = std::unique_ptr<T, FreeReply>;
-
-xcb_atom_t atom(xcb_connection_t *c, const char *name)
-{
-    Reply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
+using xcbsupport::atom;
+using xcbsupport::Reply;
 
 /// Whether the window manager lists the request among those it carries out (_NET_SUPPORTED on the root).
 bool supported(xcb_connection_t *c, xcb_window_t root, xcb_atom_t request)
@@ -47,10 +34,9 @@ bool supported(xcb_connection_t *c, xcb_window_t root, xcb_atom_t request)
 bool X11WindowMove::start(QWindow *window, const QPoint &pressGlobal)
 {
     // Other platforms (offscreen, for one) may answer for X11 without an X connection behind them.
-    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb") || !window || !window->handle())
+    if (!window || !window->handle())
         return false;
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
+    xcb_connection_t *c = xcbsupport::connection();
     if (!c)
         return false;
     const auto id = xcb_window_t(window->winId());
