@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Start-up figures of the built program beside a bare Qt window: time to map, to first paint, resident memory a few
 # seconds later, idle CPU over a minute (VELTRANE_BENCH_IDLE=seconds); six starts of each, in turn, medians.
-# Offline (a network namespace of its own), on a private X server, from a fresh program folder.
-# Usage: bench/startup.sh [runs]      (VELTRANE_BUILD_DIR picks the build folder; default build/)
+# Offline (a network namespace of its own), on a private X server, from a fresh program folder; two tables: warm
+# (one home folder) and cold (an unprivileged user with a new empty home folder and its own session bus for each
+# start). Runs as root (the network namespace, the user switch, making the user `veltrane-bench` when missing).
+# Usage: bench/startup.sh [runs]      (VELTRANE_BUILD_DIR picks the build folder; default build/;
+#                                      VELTRANE_BENCH_SETTINGS="warm" or "cold" runs only one of the two)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

@@ -2,6 +2,11 @@
 same size and place, one label changing once a second), the two started in turn: time to the window mapped, to the
 first paint, resident memory, and CPU time used while idle.
 
+Two settings, each run in turn with the other: warm (the caller's user, a home folder shared by every run) and cold
+(an unprivileged user, made if missing, with a new empty home folder for every start, its XDG folders under it, and
+a session bus of its own from dbus-run-session: nothing cached by an earlier start). Both run offline, and the
+system font cache is brought up to date first (fc-cache -s), so that no run pays for a rescan of every font.
+
 The first paint is seen on the screen itself: a pixel of the 24-hour ruler (navy once the clock face is drawn) is
 read straight from the X server about every millisecond. Window mapped is timed too. Memory is VmRSS of the program
 itself and of its whole process tree, SETTLE seconds after the first paint. Prints one line per run and a summary.
@@ -9,9 +14,12 @@ itself and of its whole process tree, SETTLE seconds after the first paint. Prin
 
 import ctypes
 import ctypes.util
+import grp
 import os
+import pwd
 import shutil
 import statistics
+import subprocess
 import sys
 import tempfile
 import time
@@ -22,11 +30,12 @@ import veltrane_e2e as e2e  # noqa: E402
 SETTLE = 5.0
 # CPU time is read over this many idle seconds after SETTLE (VELTRANE_BENCH_IDLE overrides; 60 by default).
 IDLE = float(os.environ.get('VELTRANE_BENCH_IDLE', '60'))
-CLOCK_TICKS = os.sysconf('SC_CLK_TCK')
 # The window opens at 200, 200 in a fresh folder; the ruler strip is navy, and left of the first hour line and its
 # label (x 20, x 6) nothing else is drawn on it.
 RULER_PIXEL = (200 + 3, 200 + 10)
 NAVY = (0, 0, 128)
+# The unprivileged user of the cold starts; made (a system user without a home of its own) when missing.
+COLD_USER = 'veltrane-bench'
 
 
 class PixelReader:
@@ -77,10 +86,16 @@ def main_window_mapped(desk):
 
 
 def cpu_seconds(pid):
-    """User plus system CPU time of a process so far."""
-    with open(f'/proc/{pid}/stat') as f:
-        fields = f.read().rsplit(')', 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
+    """CPU time of a process so far, in nanoseconds' precision: the scheduler's run time of each of its threads
+    (clock ticks of /proc/PID/stat would make one tick of 10 ms in a minute read as 0.017 %)."""
+    total = 0
+    for task in os.listdir(f'/proc/{pid}/task'):
+        try:
+            with open(f'/proc/{pid}/task/{task}/schedstat') as f:
+                total += int(f.read().split()[0])
+        except (OSError, ValueError, IndexError):
+            continue  # a thread that ended meanwhile
+    return total / 1e9
 
 
 def vm_rss_kb(pid):
@@ -118,32 +133,98 @@ def idle_cpu_percent(pid):
     return (cpu_seconds(pid) - before) / IDLE * 100 if IDLE > 0 else 0.0
 
 
-def bare_run(desk, pixels, bare, n):
+class Setting:
+    """How a start is made: its wrap (offline, and for cold starts the user switch and the session bus) and the
+    variables that point it at its home folder."""
+
+    def __init__(self, name, workdir):
+        self.name = name
+        self.workdir = workdir
+        self.user = None
+        if name == 'cold':
+            self.user = cold_user()
+
+    def prepare(self, n, label):
+        """(wrap, environment overrides, owner to give the program folder) for one start."""
+        wrap = e2e.offline_wrap()
+        if not self.user:
+            return wrap, {}
+        uid, gid = self.user
+        home = tempfile.mkdtemp(prefix=f'home-{label}{n}-', dir=self.workdir)
+        runtime = os.path.join(home, '.run')
+        os.mkdir(runtime, 0o700)
+        for path in (home, runtime):
+            os.chown(path, uid, gid)
+        env = {'HOME': home, 'XDG_RUNTIME_DIR': runtime, 'XDG_CONFIG_HOME': os.path.join(home, '.config'),
+               'XDG_DATA_HOME': os.path.join(home, '.local', 'share'),
+               'XDG_CACHE_HOME': os.path.join(home, '.cache')}
+        wrap += ['setpriv', f'--reuid={uid}', f'--regid={gid}', '--clear-groups',
+                 'dbus-run-session', '--']
+        return wrap, env
+
+
+def cold_user():
+    try:
+        entry = pwd.getpwnam(COLD_USER)
+    except KeyError:
+        subprocess.run(['useradd', '--system', '--user-group', '--no-create-home', '--home-dir', '/nonexistent',
+                        '--shell', '/usr/sbin/nologin', COLD_USER], check=True)
+        entry = pwd.getpwnam(COLD_USER)
+    return entry.pw_uid, grp.getgrgid(entry.pw_gid).gr_gid
+
+
+def chown_tree(path, owner):
+    uid, gid = owner
+    for top, dirs, files in os.walk(path):
+        os.chown(top, uid, gid)
+        for name in dirs + files:
+            os.chown(os.path.join(top, name), uid, gid, follow_symlinks=False)
+
+
+def pid_running(root, exe):
+    """The process under root (or root itself) that runs exe: wraps such as dbus-run-session fork."""
+    exe = os.path.realpath(exe)
+    for pid in [root] + e2e.descendants(root):
+        try:
+            if os.path.realpath(f'/proc/{pid}/exe') == exe:
+                return pid
+        except OSError:
+            continue
+    return None
+
+
+def bare_run(desk, pixels, setting, bare, n):
+    wrap, env = setting.prepare(n, 'bare')
     started = time.monotonic()
-    proc = desk.start_process(f'bare{n}', e2e.offline_wrap() + [bare])
+    proc = desk.start_process(f'bare-{setting.name}{n}', wrap + [bare], env)
     try:
         painted, mapped = wait_for_paint(pixels, lambda: proc.popen.poll() is None,
                                          lambda: bool(desk.windows(name='^BareWindow$')), started, proc.output)
         time.sleep(SETTLE)
-        rss = vm_rss_kb(proc.pid)
-        cpu = idle_cpu_percent(proc.pid)
+        pid = pid_running(proc.pid, bare)
+        rss = vm_rss_kb(pid)
+        cpu = idle_cpu_percent(pid)
         return painted - started, mapped - started, rss, rss, cpu
     finally:
         proc.stop()
         desk.processes.remove(proc)
 
 
-def one_run(desk, pixels, workdir, n):
-    folder = e2e.ProgramFolder(e2e.program_source_dir(), tempfile.mkdtemp(prefix=f'run{n}-', dir=workdir))
+def one_run(desk, pixels, setting, n):
+    wrap, env = setting.prepare(n, 'program')
+    parent = tempfile.mkdtemp(prefix=f'run-{setting.name}{n}-', dir=setting.workdir)
+    folder = e2e.ProgramFolder(e2e.program_source_dir(), parent)
+    if setting.user:
+        chown_tree(parent, setting.user)
     started = time.monotonic()
-    prog = desk.start_program(folder, lang='ru_RU.UTF-8', tz='Europe/Moscow', wrap=e2e.OFFLINE)
+    prog = desk.start_program(folder, lang='ru_RU.UTF-8', tz='Europe/Moscow', wrap=wrap, env=env)
     try:
         painted, mapped = wait_for_paint(pixels, prog.running, lambda: main_window_mapped(desk), started,
                                          prog.output)
         time.sleep(SETTLE)
         boxes = prog.message_boxes()
         if boxes:
-            print(f'run {n}: a message box is open: {[title for _, title in boxes]}', flush=True)
+            print(f'{setting.name} run {n}: a message box is open: {[title for _, title in boxes]}', flush=True)
         rss, tree = prog.rss_kb(), prog.tree_rss_kb()
         cpu = idle_cpu_percent(prog.pid)
         prog.terminate(timeout=60)
@@ -155,40 +236,69 @@ def one_run(desk, pixels, workdir, n):
 def report(label, n, r):
     painted, mapped, rss, tree, cpu = r
     print(f'{label} run {n}: mapped {mapped * 1000:.0f} ms, first paint {painted * 1000:.0f} ms, '
-          f'VmRSS {rss / 1024:.1f} MiB (tree {tree / 1024:.1f} MiB), idle CPU {cpu:.2f} % over {IDLE:g} s', flush=True)
+          f'VmRSS {rss / 1024:.1f} MiB (tree {tree / 1024:.1f} MiB), idle CPU {cpu:.3f} % over {IDLE:g} s', flush=True)
+
+
+ROWS = [('to window mapped, ms', lambda r: r[1] * 1000, '.0f'),
+        ('to first paint, ms', lambda r: r[0] * 1000, '.0f'),
+        ('VmRSS, MiB', lambda r: r[2] / 1024, '.1f'), ('VmRSS of the tree, MiB', lambda r: r[3] / 1024, '.1f'),
+        (f'idle CPU over {IDLE:g} s, %', lambda r: r[4], '.3f')]
+
+
+def summary(title, runs, ours, base):
+    med = statistics.median
+    print(f'{title}: medians of {runs} interleaved offline starts')
+    print(f'  {"":26} {"program":>10} {"bare":>10} {"ratio":>7} {"diff":>9}')
+    for name, pick, fmt in ROWS:
+        a = med([pick(r) for r in ours])
+        b = med([pick(r) for r in base]) if base else None
+        ratio = f'{a / b:.2f}' if b else '-'
+        diff = format(a - b, '+' + fmt) if b is not None else '-'
+        bare_text = format(b, fmt) if b is not None else '-'
+        print(f'  {name:26} {format(a, fmt):>10} {bare_text:>10} {ratio:>7} {diff:>9}')
+
+
+def refresh_font_cache():
+    """Brings the system font cache up to date (only stale folders are rescanned); a program run with shifted file
+    times can leave it stale, and every later start would rescan all fonts."""
+    started = time.monotonic()
+    res = subprocess.run(['fc-cache', '--system-only'], capture_output=True, text=True)
+    state = 'up to date' if res.returncode == 0 else f'fc-cache failed: {res.stderr.strip()}'
+    print(f'system font cache: {state} ({time.monotonic() - started:.1f} s)', flush=True)
 
 
 def main():
     runs = int(sys.argv[1]) if len(sys.argv) > 1 else 6
+    names = os.environ.get('VELTRANE_BENCH_SETTINGS', 'warm cold').split()
     bare = os.environ.get('VELTRANE_BARE_WINDOW')
+    refresh_font_cache()
     workdir = tempfile.mkdtemp(prefix='veltrane-bench-')
+    # The cold user reaches its program folder and home folder through here.
+    os.chmod(workdir, 0o755)
     desk = e2e.Desktop(os.path.join(workdir, 'desk'))
     pixels = PixelReader(desk.display)
-    ours, base = [], []
+    settings = [Setting(name, workdir) for name in names]
+    results = {name: ([], []) for name in names}
     try:
-        # Interleaved, so a slow spell of the machine weighs on both alike.
+        # Interleaved, so a slow spell of the machine weighs on all alike.
         for n in range(1, runs + 1):
-            ours.append(one_run(desk, pixels, workdir, n))
-            report('program', n, ours[-1])
-            if bare:
-                base.append(bare_run(desk, pixels, bare, n))
-                report('bare   ', n, base[-1])
+            for setting in settings:
+                ours, base = results[setting.name]
+                ours.append(one_run(desk, pixels, setting, n))
+                report(f'{setting.name} program', n, ours[-1])
+                if bare:
+                    base.append(bare_run(desk, pixels, setting, bare, n))
+                    report(f'{setting.name} bare   ', n, base[-1])
     finally:
         pixels.close()
         desk.close()
         shutil.rmtree(workdir, ignore_errors=True)
 
-    med = statistics.median
-    rows = [('to window mapped, ms', lambda r: r[1] * 1000, '.0f'),
-            ('to first paint, ms', lambda r: r[0] * 1000, '.0f'),
-            ('VmRSS, MiB', lambda r: r[2] / 1024, '.1f'), ('VmRSS of the tree, MiB', lambda r: r[3] / 1024, '.1f'),
-            (f'idle CPU over {IDLE:g} s, %', lambda r: r[4], '.2f')]
-    print(f'medians of {runs} interleaved offline starts (warm caches):')
-    print(f'  {"":26} {"program":>10} {"bare":>10}')
-    for name, pick, fmt in rows:
-        ours_v = format(med([pick(r) for r in ours]), fmt)
-        base_v = format(med([pick(r) for r in base]), fmt) if base else '-'
-        print(f'  {name:26} {ours_v:>10} {base_v:>10}')
+    for setting in settings:
+        ours, base = results[setting.name]
+        title = 'warm (one home folder for every start)' if setting.name == 'warm' else \
+            f'cold (user {COLD_USER}, a new empty home folder and a session bus for every start)'
+        summary(title, runs, ours, base)
 
 
 if __name__ == '__main__':

@@ -1,0 +1,398 @@
+// The mail client against a real SMTP server on loopback (tools/smtp_server.py), plus its reply reader and the
+// DATA encoding on their own.
+#include "online/SmtpMail.h"
+#include "online/SmtpReplyReader.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// The server's JSON lines, as they arrive.
+class MailServer
+{
+public:
+    ~MailServer() { stop(); }
+
+    bool start(const QStringList &options)
+    {
+        // Debian's aiosmtpd imports only under Debian's own interpreter.
+        m_process.setProgram(QStringLiteral("/usr/bin/python3"));
+        m_process.setArguments(QStringList{QStringLiteral(VELTRANE_SOURCE_DIR "/tools/smtp_server.py")} + options);
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start();
+        if (!m_process.waitForStarted(10000))
+            return false;
+        const QByteArray line = nextLine(10000);
+        m_port = line.mid(line.lastIndexOf(':') + 1).trimmed().toUShort();
+        return line.startsWith("listening on 127.0.0.1:") && m_port > 0;
+    }
+
+    void stop()
+    {
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.kill();
+            m_process.waitForFinished(5000);
+        }
+    }
+
+    quint16 port() const { return m_port; }
+
+    /// The next report, or an empty object when none came within the time.
+    QJsonObject nextRecord(int ms = 5000)
+    {
+        const QByteArray line = nextLine(ms);
+        return QJsonDocument::fromJson(line).object();
+    }
+
+private:
+    QByteArray nextLine(int ms)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!m_process.canReadLine() && clock.elapsed() < ms)
+            if (!m_process.waitForReadyRead(int(ms - clock.elapsed())))
+                break;
+        return m_process.canReadLine() ? m_process.readLine() : QByteArray();
+    }
+
+    QProcess m_process;
+    quint16 m_port = 0;
+};
+
+SmtpEnvelope sampleMail()
+{
+    SmtpEnvelope mail;
+    mail.from = QStringLiteral("feedback@example.test");
+    mail.to = QStringLiteral("author@example.test");
+    // A line that begins with a dot checks that it is doubled on the way and undoubled by the server.
+    mail.content = "From: feedback@example.test\r\n"
+                   "To: author@example.test\r\n"
+                   "Subject: Veltrane. ID:00-1A-2B-3C-4D-5E\r\n"
+                   "X-Mailer: Veltrane test\r\n"
+                   "MIME-Version: 1.0\r\n"
+                   "Content-Type: text/plain; charset=us-ascii\r\n"
+                   "\r\n"
+                   "First line\n"
+                   ".hidden dot line\n"
+                   "\n"
+                   "user@example.test\n";
+    return mail;
+}
+
+struct Outcome
+{
+    bool ok = false;
+    QString error;
+    qint64 ms = 0;
+};
+
+Outcome sendAndWait(SmtpMail &client, const SmtpServer &server, const SmtpEnvelope &mail, int waitMs = 20000)
+{
+    QSignalSpy finished(&client, &SmtpMail::finished);
+    QElapsedTimer clock;
+    clock.start();
+    client.send(server, mail);
+    Outcome outcome;
+    if (!finished.wait(waitMs))
+        return outcome;
+    outcome.ms = clock.elapsed();
+    outcome.ok = finished.first().at(0).toBool();
+    outcome.error = finished.first().at(1).toString();
+    // Exactly one report per mail.
+    QTest::qWait(100);
+    if (finished.size() != 1)
+        outcome.error += QStringLiteral(" (reported %1 times)").arg(finished.size());
+    return outcome;
+}
+
+SmtpServer loopback(quint16 port, const QString &user = {}, const QString &password = {})
+{
+    return SmtpServer{QStringLiteral("127.0.0.1"), port, user, password};
+}
+
+} // namespace
+
+class TestSmtpMail : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_cert;
+    QString m_key;
+
+    bool haveServer() const { return QFile::exists(QStringLiteral("/usr/bin/python3")); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        if (!haveServer())
+            QSKIP("/usr/bin/python3 with python3-aiosmtpd is needed");
+        // A throw-away certificate for 127.0.0.1, trusted only by the clients that are told to.
+        m_cert = m_dir.filePath(QStringLiteral("cert.pem"));
+        m_key = m_dir.filePath(QStringLiteral("key.pem"));
+        QProcess openssl;
+        openssl.start(QStringLiteral("openssl"),
+                      {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout",
+                       m_key, "-out", m_cert, "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
+                       "subjectAltName=IP:127.0.0.1"});
+        QVERIFY2(openssl.waitForFinished(20000), "openssl did not finish");
+        QVERIFY2(openssl.exitCode() == 0, openssl.readAllStandardError().constData());
+    }
+
+    void replyReader_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("chunks");
+        QTest::addColumn<QList<int>>("codes");
+        QTest::addColumn<QList<int>>("lineCounts");
+        QTest::addColumn<bool>("fails");
+
+        using Chunks = QList<QByteArray>;
+        using Ints = QList<int>;
+        QTest::newRow("one line") << Chunks{"220 mail.test ready\r\n"} << Ints{220} << Ints{1} << false;
+        QTest::newRow("multi-line in one packet")
+            << Chunks{"250-mail.test\r\n250-STARTTLS\r\n250-AUTH LOGIN PLAIN\r\n250 HELP\r\n"} << Ints{250} << Ints{4}
+            << false;
+        QTest::newRow("multi-line cut inside the code and between CR and LF")
+            << Chunks{"25", "0-mail.test\r", "\n250-AUTH LOG", "IN\r\n2", "50 HELP\r", "\n"} << Ints{250} << Ints{3}
+            << false;
+        QTest::newRow("two replies in one packet")
+            << Chunks{"250 OK\r\n354 go ahead\r\n"} << Ints{250, 354} << Ints{1, 1} << false;
+        QTest::newRow("a reply and the start of the next")
+            << Chunks{"250 OK\r\n334 VXNl", "cm5hbWU6\r\n"} << Ints{250, 334} << Ints{1, 1} << false;
+        QTest::newRow("bare LF line ends and a bare code") << Chunks{"250-a\n250\n"} << Ints{250} << Ints{2} << false;
+        QTest::newRow("incomplete line waits") << Chunks{"250 O"} << Ints{} << Ints{} << false;
+        QTest::newRow("not a reply") << Chunks{"hello\r\n"} << Ints{} << Ints{} << true;
+        QTest::newRow("code changes inside a reply") << Chunks{"250-a\r\n251 b\r\n"} << Ints{} << Ints{} << true;
+        QTest::newRow("endless line") << Chunks{QByteArray("250 ") + QByteArray(5000, 'x')} << Ints{} << Ints{} << true;
+        QTest::newRow("endless reply") << Chunks{QByteArray("250-x\r\n").repeated(200) + "250 end\r\n"} << Ints{}
+                                       << Ints{} << true;
+    }
+
+    void replyReader()
+    {
+        QFETCH(QList<QByteArray>, chunks);
+        QFETCH(QList<int>, codes);
+        QFETCH(QList<int>, lineCounts);
+        QFETCH(bool, fails);
+
+        SmtpReplyReader reader;
+        bool ok = true;
+        for (const QByteArray &chunk : chunks)
+            ok = reader.feed(chunk) && ok;
+        QCOMPARE(!ok, fails);
+        QCOMPARE(reader.failed(), fails);
+        QList<int> gotCodes, gotCounts;
+        while (reader.hasReply()) {
+            const SmtpReplyReader::Reply reply = reader.takeReply();
+            gotCodes << reply.code;
+            gotCounts << int(reply.lines.size());
+        }
+        QCOMPARE(gotCodes, codes);
+        QCOMPARE(gotCounts, lineCounts);
+    }
+
+    void dataPayload_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("payload");
+        QTest::newRow("CRLF kept") << QByteArray("a\r\nb\r\n") << QByteArray("a\r\nb\r\n.\r\n");
+        QTest::newRow("LF and CR become CRLF") << QByteArray("a\nb\rc\n") << QByteArray("a\r\nb\r\nc\r\n.\r\n");
+        QTest::newRow("last line without an end") << QByteArray("a\r\nb") << QByteArray("a\r\nb\r\n.\r\n");
+        QTest::newRow("leading dots doubled")
+            << QByteArray(".\n..x\ny.z\n") << QByteArray("..\r\n...x\r\ny.z\r\n.\r\n");
+        QTest::newRow("a lone dot line cannot end the mail early")
+            << QByteArray("a\r\n.\r\nb\r\n") << QByteArray("a\r\n..\r\nb\r\n.\r\n");
+        QTest::newRow("empty") << QByteArray() << QByteArray(".\r\n");
+    }
+
+    void dataPayload()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, payload);
+        QCOMPARE(SmtpMail::dataPayload(content), payload);
+    }
+
+    void deliversWithLogin()
+    {
+        MailServer server;
+        QVERIFY(server.start({"--user", "feedback@example.test", "--password", "s3cr:t"}));
+        SmtpMail client;
+        client.setLocalName(QStringLiteral("desk.test"));
+        const Outcome out
+            = sendAndWait(client, loopback(server.port(), "feedback@example.test", "s3cr:t"), sampleMail());
+        QVERIFY2(out.ok, qPrintable(out.error));
+
+        const QJsonObject got = server.nextRecord();
+        QCOMPARE(got.value("event").toString(), QStringLiteral("mail"));
+        QCOMPARE(got.value("helo").toString(), QStringLiteral("desk.test"));
+        QCOMPARE(got.value("tls").toBool(), false);
+        QCOMPARE(got.value("login").toObject().value("user").toString(), QStringLiteral("feedback@example.test"));
+        QCOMPARE(got.value("login").toObject().value("password").toString(), QStringLiteral("s3cr:t"));
+        QCOMPARE(got.value("mail_from").toString(), QStringLiteral("feedback@example.test"));
+        QCOMPARE(got.value("rcpt_tos").toVariant().toStringList(), QStringList{"author@example.test"});
+        QCOMPARE(got.value("subject").toString(), QStringLiteral("Veltrane. ID:00-1A-2B-3C-4D-5E"));
+        QCOMPARE(got.value("body").toString(),
+                 QStringLiteral("First line\r\n.hidden dot line\r\n\r\nuser@example.test\r\n"));
+    }
+
+    void noLoginWithoutAnAccountOrWithoutLoginOnOffer_data()
+    {
+        QTest::addColumn<QStringList>("serverOptions");
+        QTest::addColumn<QString>("user");
+        // The server without an account announces AUTH PLAIN only, and refuses every login.
+        QTest::newRow("server does not announce LOGIN") << QStringList{} << QStringLiteral("feedback@example.test");
+        QTest::newRow("no account set") << QStringList{"--user", "x", "--password", "y"} << QString();
+    }
+
+    void noLoginWithoutAnAccountOrWithoutLoginOnOffer()
+    {
+        QFETCH(QStringList, serverOptions);
+        QFETCH(QString, user);
+        MailServer server;
+        QVERIFY(server.start(serverOptions));
+        SmtpMail client;
+        const Outcome out = sendAndWait(client, loopback(server.port(), user, "pw"), sampleMail());
+        QVERIFY2(out.ok, qPrintable(out.error));
+        const QJsonObject got = server.nextRecord();
+        QCOMPARE(got.value("event").toString(), QStringLiteral("mail"));
+        QVERIFY(got.value("login").isNull());
+        QCOMPARE(got.value("subject").toString(), QStringLiteral("Veltrane. ID:00-1A-2B-3C-4D-5E"));
+    }
+
+    void refusedLoginEndsWithTheServersReply()
+    {
+        MailServer server;
+        QVERIFY(server.start({"--user", "feedback@example.test", "--password", "right"}));
+        SmtpMail client;
+        const Outcome out
+            = sendAndWait(client, loopback(server.port(), "feedback@example.test", "wrong"), sampleMail());
+        QVERIFY(!out.ok);
+        QVERIFY2(out.error.startsWith(QStringLiteral("535")), qPrintable(out.error));
+        QCOMPARE(server.nextRecord().value("event").toString(), QStringLiteral("login refused"));
+        QVERIFY(server.nextRecord(500).isEmpty()); // no mail
+    }
+
+    void switchesToTlsBeforeTheLogin()
+    {
+        MailServer server;
+        // The server announces AUTH only after STARTTLS: a login is possible only over TLS.
+        QVERIFY(server.start(
+            {"--cert", m_cert, "--key", m_key, "--user", "feedback@example.test", "--password", "s3cret"}));
+        SmtpMail client;
+        client.setExtraCaCertificates(QSslCertificate::fromPath(m_cert));
+        const Outcome out
+            = sendAndWait(client, loopback(server.port(), "feedback@example.test", "s3cret"), sampleMail());
+        QVERIFY2(out.ok, qPrintable(out.error));
+        const QJsonObject got = server.nextRecord();
+        QCOMPARE(got.value("tls").toBool(), true);
+        QCOMPARE(got.value("login").toObject().value("password").toString(), QStringLiteral("s3cret"));
+        QCOMPARE(got.value("body").toString(),
+                 QStringLiteral("First line\r\n.hidden dot line\r\n\r\nuser@example.test\r\n"));
+    }
+
+    void untrustedCertificateStopsTheMailAndThePassword()
+    {
+        MailServer server;
+        QVERIFY(server.start(
+            {"--cert", m_cert, "--key", m_key, "--user", "feedback@example.test", "--password", "s3cret"}));
+        SmtpMail client; // trusts the system's certificates only
+        const Outcome out
+            = sendAndWait(client, loopback(server.port(), "feedback@example.test", "s3cret"), sampleMail());
+        QVERIFY(!out.ok);
+        QVERIFY2(out.error.contains(QStringLiteral("TLS")), qPrintable(out.error));
+        QVERIFY(server.nextRecord(500).isEmpty()); // neither a mail nor a login attempt
+    }
+
+    void repliesInPiecesAreReadWhole()
+    {
+        MailServer server;
+        QVERIFY(server.start({"--split", "--user", "feedback@example.test", "--password", "pw"}));
+        SmtpMail client;
+        const Outcome out = sendAndWait(client, loopback(server.port(), "feedback@example.test", "pw"), sampleMail());
+        QVERIFY2(out.ok, qPrintable(out.error));
+        const QJsonObject got = server.nextRecord();
+        QCOMPARE(got.value("login").toObject().value("user").toString(), QStringLiteral("feedback@example.test"));
+        QCOMPARE(got.value("rcpt_tos").toVariant().toStringList(), QStringList{"author@example.test"});
+    }
+
+    void silentServerEndsWithinTheReplyTimeout_data()
+    {
+        QTest::addColumn<QString>("stallAt");
+        QTest::newRow("no greeting") << QString();
+        QTest::newRow("after MAIL FROM") << QStringLiteral("MAIL");
+        QTest::newRow("after the mail's end") << QStringLiteral("DATA");
+    }
+
+    void silentServerEndsWithinTheReplyTimeout()
+    {
+        QFETCH(QString, stallAt);
+        MailServer server;
+        QTcpServer mute; // accepts and never says a word
+        quint16 port = 0;
+        if (stallAt.isEmpty()) {
+            QVERIFY(mute.listen(QHostAddress::LocalHost));
+            port = mute.serverPort();
+        } else {
+            QVERIFY(server.start({"--stall", stallAt}));
+            port = server.port();
+        }
+        SmtpMail client;
+        client.setReplyTimeoutMs(800);
+        const Outcome out = sendAndWait(client, loopback(port), sampleMail(), 10000);
+        QVERIFY2(!out.ok && !out.error.isEmpty(), "no failure reported");
+        QVERIFY2(out.error.contains(QStringLiteral("did not answer")), qPrintable(out.error));
+    }
+
+    void unreachableServerFails()
+    {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        SmtpMail client;
+        const Outcome out = sendAndWait(client, loopback(port), sampleMail(), 10000);
+        QVERIFY(!out.ok);
+        QVERIFY2(!out.error.isEmpty(), "no reason given");
+    }
+
+    void unsafeAddressesAreRefusedBeforeConnecting_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("line break in the recipient")
+            << QStringLiteral("a@b.test") << QStringLiteral("x@y.test>\r\nRCPT TO:<z@w.test");
+        QTest::newRow("empty sender") << QString() << QStringLiteral("x@y.test");
+        QTest::newRow("space in the sender") << QStringLiteral("a b@c.test") << QStringLiteral("x@y.test");
+    }
+
+    void unsafeAddressesAreRefusedBeforeConnecting()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QTcpServer listener;
+        QVERIFY(listener.listen(QHostAddress::LocalHost));
+        SmtpMail client;
+        SmtpEnvelope mail = sampleMail();
+        mail.from = from;
+        mail.to = to;
+        const Outcome out = sendAndWait(client, loopback(listener.serverPort()), mail, 5000);
+        QVERIFY(!out.ok);
+        QVERIFY(out.error.contains(QStringLiteral("cannot be used")));
+        QVERIFY(!listener.hasPendingConnections());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSmtpMail)
+#include "test_smtp_mail.moc"
