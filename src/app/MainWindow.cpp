@@ -36,6 +36,7 @@
 #include "notes/PhoneBookPanel.h"
 #include "notes/QuickNotes.h"
 #include "online/HttpGetClient.h"
+#include "online/MachineId.h"
 #include "online/PageFetcher.h"
 #include "online/UpdateCheck.h"
 #include "online/WebPageWindow.h"
@@ -653,6 +654,10 @@ void MainWindow::createOtherWindows()
             qWarning().noquote() << "Veltrane (reported already):" << f.text();
     }
     about->setNetState(m_services.net);
+    const ServiceAddresses &a = m_parts->addresses;
+    about->setMail(m_services.prompts,
+                   FeedbackMail::Route{{a.smtpHost, quint16(a.smtpPort), a.smtpUser, a.smtpPassword}, a.mailTo},
+                   &MachineId::current);
     m_aboutWindow = about;
     m_otherWindows << about;
     startUpdateCheck(about);
