@@ -38,6 +38,7 @@
 #include "online/BannersView.h"
 #include "online/HttpGetClient.h"
 #include "online/InstallerDownloadView.h"
+#include "online/MachineId.h"
 #include "online/PageFetcher.h"
 #include "online/UpdateCheck.h"
 #include "online/WebAddresses.h"
@@ -694,6 +695,10 @@ void MainWindow::createOtherWindows()
             qWarning().noquote() << "Veltrane (reported already):" << f.text();
     }
     about->setNetState(m_services.net);
+    const ServiceAddresses &a = m_parts->addresses;
+    about->setMail(m_services.prompts,
+                   FeedbackMail::Route{{a.smtpHost, quint16(a.smtpPort), a.smtpUser, a.smtpPassword}, a.mailTo},
+                   &MachineId::current);
     m_aboutWindow = about;
     m_otherWindows << about;
     startUpdateCheck(about);

@@ -10,11 +10,10 @@
 #include <QPointer>
 #include <QSslCertificate>
 #include <QSslError>
+#include <QSslSocket>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
-
-class QSslSocket;
 
 /// The server and the account the mail goes through.
 struct SmtpServer

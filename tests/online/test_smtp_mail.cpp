@@ -1,73 +1,18 @@
 // The mail client against a real SMTP server on loopback (tools/smtp_server.py), plus its reply reader and the
 // DATA encoding on their own.
+#include "LoopbackSmtpServer.h"
 #include "online/SmtpMail.h"
 #include "online/SmtpReplyReader.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-
-// The server's JSON lines, as they arrive.
-class MailServer
-{
-public:
-    ~MailServer() { stop(); }
-
-    bool start(const QStringList &options)
-    {
-        // Debian's aiosmtpd imports only under Debian's own interpreter.
-        m_process.setProgram(QStringLiteral("/usr/bin/python3"));
-        m_process.setArguments(QStringList{QStringLiteral(VELTRANE_SOURCE_DIR "/tools/smtp_server.py")} + options);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start();
-        if (!m_process.waitForStarted(10000))
-            return false;
-        const QByteArray line = nextLine(10000);
-        m_port = line.mid(line.lastIndexOf(':') + 1).trimmed().toUShort();
-        return line.startsWith("listening on 127.0.0.1:") && m_port > 0;
-    }
-
-    void stop()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
-
-    quint16 port() const { return m_port; }
-
-    /// The next report, or an empty object when none came within the time.
-    QJsonObject nextRecord(int ms = 5000)
-    {
-        const QByteArray line = nextLine(ms);
-        return QJsonDocument::fromJson(line).object();
-    }
-
-private:
-    QByteArray nextLine(int ms)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!m_process.canReadLine() && clock.elapsed() < ms)
-            if (!m_process.waitForReadyRead(int(ms - clock.elapsed())))
-                break;
-        return m_process.canReadLine() ? m_process.readLine() : QByteArray();
-    }
-
-    QProcess m_process;
-    quint16 m_port = 0;
-};
 
 SmtpEnvelope sampleMail()
 {
@@ -131,14 +76,11 @@ private:
     QString m_cert;
     QString m_key;
 
-    bool haveServer() const { return QFile::exists(QStringLiteral("/usr/bin/python3")); }
-
 private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        if (!haveServer())
-            QSKIP("/usr/bin/python3 with python3-aiosmtpd is needed");
+        QVERIFY2(LoopbackSmtpServer::available(), "/usr/bin/python3 with python3-aiosmtpd is needed");
         // A throw-away certificate for 127.0.0.1, trusted only by the clients that are told to.
         m_cert = m_dir.filePath(QStringLiteral("cert.pem"));
         m_key = m_dir.filePath(QStringLiteral("key.pem"));
@@ -226,7 +168,7 @@ private slots:
 
     void deliversWithLogin()
     {
-        MailServer server;
+        LoopbackSmtpServer server;
         QVERIFY(server.start({"--user", "feedback@example.test", "--password", "s3cr:t"}));
         SmtpMail client;
         client.setLocalName(QStringLiteral("desk.test"));
@@ -260,7 +202,7 @@ private slots:
     {
         QFETCH(QStringList, serverOptions);
         QFETCH(QString, user);
-        MailServer server;
+        LoopbackSmtpServer server;
         QVERIFY(server.start(serverOptions));
         SmtpMail client;
         const Outcome out = sendAndWait(client, loopback(server.port(), user, "pw"), sampleMail());
@@ -273,7 +215,7 @@ private slots:
 
     void refusedLoginEndsWithTheServersReply()
     {
-        MailServer server;
+        LoopbackSmtpServer server;
         QVERIFY(server.start({"--user", "feedback@example.test", "--password", "right"}));
         SmtpMail client;
         const Outcome out
@@ -286,7 +228,7 @@ private slots:
 
     void switchesToTlsBeforeTheLogin()
     {
-        MailServer server;
+        LoopbackSmtpServer server;
         // The server announces AUTH only after STARTTLS: a login is possible only over TLS.
         QVERIFY(server.start(
             {"--cert", m_cert, "--key", m_key, "--user", "feedback@example.test", "--password", "s3cret"}));
@@ -304,7 +246,7 @@ private slots:
 
     void untrustedCertificateStopsTheMailAndThePassword()
     {
-        MailServer server;
+        LoopbackSmtpServer server;
         QVERIFY(server.start(
             {"--cert", m_cert, "--key", m_key, "--user", "feedback@example.test", "--password", "s3cret"}));
         SmtpMail client; // trusts the system's certificates only
@@ -317,7 +259,7 @@ private slots:
 
     void repliesInPiecesAreReadWhole()
     {
-        MailServer server;
+        LoopbackSmtpServer server;
         QVERIFY(server.start({"--split", "--user", "feedback@example.test", "--password", "pw"}));
         SmtpMail client;
         const Outcome out = sendAndWait(client, loopback(server.port(), "feedback@example.test", "pw"), sampleMail());
@@ -338,7 +280,7 @@ private slots:
     void silentServerEndsWithinTheReplyTimeout()
     {
         QFETCH(QString, stallAt);
-        MailServer server;
+        LoopbackSmtpServer server;
         QTcpServer mute; // accepts and never says a word
         quint16 port = 0;
         if (stallAt.isEmpty()) {
