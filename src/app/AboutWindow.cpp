@@ -101,6 +101,11 @@ void AboutWindow::showEvent(QShowEvent *event)
     const bool online = m_net && m_net->isOnline();
     m_send->setEnabled(online && !m_mailer.isBusy());
     m_update->setEnabled(online);
+    if (m_owner) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(m_owner->frameGeometry().center());
+        move(frame.topLeft());
+    }
     QDialog::showEvent(event);
 }
 

@@ -40,6 +40,8 @@ public:
 
     /// Asked at every showing: the online buttons (send, update check) are enabled only while online.
     void setNetState(const NetState *net) { m_net = net; }
+    /// Every showing centres the window on owner (the main window).
+    void setCentredOn(const QWidget *owner) { m_owner = owner; }
 
     /// `Button1Click` checks the form (errors through prompts, titled SendMSG8), then mails it along route with
     /// the subject made from machineId(), asked at every send. While a mail is under way the send button is
@@ -60,6 +62,7 @@ private:
     void feedbackFinished(bool ok, const QString &error);
 
     const NetState *m_net = nullptr;
+    const QWidget *m_owner = nullptr;
     Prompts *m_prompts = nullptr;
     FeedbackMail::Route m_route;
     std::function<QString()> m_machineId;

@@ -695,6 +695,7 @@ void MainWindow::createOtherWindows()
             qWarning().noquote() << "Veltrane (reported already):" << f.text();
     }
     about->setNetState(m_services.net);
+    about->setCentredOn(this);
     const ServiceAddresses &a = m_parts->addresses;
     about->setMail(m_services.prompts,
                    FeedbackMail::Route{{a.smtpHost, quint16(a.smtpPort), a.smtpUser, a.smtpPassword}, a.mailTo},

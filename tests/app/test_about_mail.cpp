@@ -48,6 +48,21 @@ private slots:
         QVERIFY(w.updateButton()->isEnabled());
     }
 
+    void centredOnTheMainWindowAtEachShowing()
+    {
+        QWidget owner;
+        owner.setGeometry(300, 200, 510, 290);
+        owner.show();
+        AboutWindow w;
+        w.setCentredOn(&owner);
+        for (const QPoint &at : {QPoint(300, 200), QPoint(40, 500)}) {
+            owner.move(at);
+            w.show();
+            QVERIFY((w.frameGeometry().center() - owner.frameGeometry().center()).manhattanLength() <= 2);
+            w.hide();
+        }
+    }
+
     void inputErrors_data()
     {
         QTest::addColumn<QString>("address");

@@ -5,10 +5,12 @@
 #include "online/SmtpReplyReader.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QJsonObject>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -64,6 +66,70 @@ SmtpServer loopback(quint16 port, const QString &user = {}, const QString &passw
 {
     return SmtpServer{QStringLiteral("127.0.0.1"), port, user, password};
 }
+
+// A peer that answers from a script, for the conversations a real server will not hold: an EHLO refused, data
+// pushed after the STARTTLS go-ahead, a refused recipient. Records every line the client sends.
+class ScriptedPeer : public QObject
+{
+public:
+    /// Replies by command word ("EHLO", "STARTTLS", "RCPT", ...), "greeting" and "end" (after the mail's dot);
+    /// anything not named gets a plain success.
+    explicit ScriptedPeer(const QHash<QByteArray, QByteArray> &script) : m_script(script)
+    {
+        m_server.listen(QHostAddress::LocalHost);
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            m_socket = m_server.nextPendingConnection();
+            m_socket->write(reply("greeting", "220 peer ready\r\n"));
+            connect(m_socket, &QTcpSocket::readyRead, this, &ScriptedPeer::onReadyRead);
+        });
+    }
+
+    quint16 port() const { return m_server.serverPort(); }
+    QList<QByteArray> lines;
+
+private:
+    QByteArray reply(const QByteArray &key, const QByteArray &otherwise) const
+    {
+        return m_script.value(key, otherwise);
+    }
+
+    void onReadyRead()
+    {
+        while (m_socket->canReadLine()) {
+            const QByteArray line = m_socket->readLine().chopped(2);
+            if (m_inData) {
+                if (line == ".") {
+                    m_inData = false;
+                    m_socket->write(reply("end", "250 taken\r\n"));
+                }
+                continue;
+            }
+            lines << line;
+            if (m_authStep > 0) {
+                m_socket->write(m_authStep++ == 1 ? "334 UGFzc3dvcmQ6\r\n" : "235 welcome\r\n");
+                if (m_authStep > 2)
+                    m_authStep = 0;
+                continue;
+            }
+            const QByteArray word = line.split(' ').first().split(':').first().toUpper();
+            if (word == "AUTH")
+                m_authStep = 1;
+            if (word == "DATA")
+                m_inData = !m_script.contains("DATA");
+            static const QHash<QByteArray, QByteArray> plain{{"EHLO", "250-peer\r\n250 HELP\r\n"},
+                                                             {"AUTH", "334 VXNlcm5hbWU6\r\n"},
+                                                             {"DATA", "354 go ahead\r\n"},
+                                                             {"QUIT", "221 bye\r\n"}};
+            m_socket->write(reply(word, plain.value(word, "250 OK\r\n")));
+        }
+    }
+
+    QHash<QByteArray, QByteArray> m_script;
+    QTcpServer m_server;
+    QTcpSocket *m_socket = nullptr;
+    bool m_inData = false;
+    int m_authStep = 0;
+};
 
 } // namespace
 
@@ -307,6 +373,55 @@ private slots:
         const Outcome out = sendAndWait(client, loopback(port), sampleMail(), 10000);
         QVERIFY(!out.ok);
         QVERIFY2(!out.error.isEmpty(), "no reason given");
+    }
+
+    void scriptedConversations_data()
+    {
+        using Script = QHash<QByteArray, QByteArray>;
+        QTest::addColumn<Script>("script");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<QList<QByteArray>>("lines");
+
+        const QByteArray from = "MAIL FROM:<feedback@example.test>", to = "RCPT TO:<author@example.test>";
+        QTest::newRow("EHLO refused: HELO, no extensions")
+            << Script{{"EHLO", "502 not here\r\n"}} << QStringLiteral("u") << QString()
+            << QList<QByteArray>{"EHLO desk.test", "HELO desk.test", "RSET", from, to, "DATA", "QUIT"};
+        QTest::newRow("LOGIN announced in the AUTH= form")
+            << Script{{"EHLO", "250-peer\r\n250 AUTH=LOGIN\r\n"}} << QStringLiteral("u") << QString()
+            << QList<QByteArray>{"EHLO desk.test", "RSET", "AUTH LOGIN", "dQ==", "cHc=", from, to, "DATA", "QUIT"};
+        QTest::newRow("recipient forwarded (251)")
+            << Script{{"RCPT", "251 forwarded\r\n"}} << QString() << QString()
+            << QList<QByteArray>{"EHLO desk.test", "RSET", from, to, "DATA", "QUIT"};
+        QTest::newRow("recipient refused")
+            << Script{{"RCPT", "550 5.1.1 no such user\r\n"}} << QString() << QStringLiteral("550 5.1.1 no such user")
+            << QList<QByteArray>{"EHLO desk.test", "RSET", from, to, "QUIT"};
+        QTest::newRow("greeting refused") << Script{{"greeting", "554 go away\r\n"}} << QString()
+                                          << QStringLiteral("554 go away") << QList<QByteArray>{"QUIT"};
+        QTest::newRow("mail refused at its end")
+            << Script{{"end", "552 too big\r\n"}} << QString() << QStringLiteral("552 too big")
+            << QList<QByteArray>{"EHLO desk.test", "RSET", from, to, "DATA", "QUIT"};
+        // Whatever comes after the go-ahead would be read as if it had come through TLS.
+        QTest::newRow("data pushed after the STARTTLS go-ahead")
+            << Script{{"EHLO", "250-peer\r\n250 STARTTLS\r\n"}, {"STARTTLS", "220 go\r\n250 AUTH=LOGIN\r\n"}}
+            << QStringLiteral("u") << QStringLiteral("The mail server sent data after agreeing to STARTTLS")
+            << QList<QByteArray>{"EHLO desk.test", "STARTTLS"};
+    }
+
+    void scriptedConversations()
+    {
+        using Script = QHash<QByteArray, QByteArray>;
+        QFETCH(Script, script);
+        QFETCH(QString, user);
+        QFETCH(QString, error);
+        QFETCH(QList<QByteArray>, lines);
+        ScriptedPeer peer(script);
+        SmtpMail client;
+        client.setLocalName(QStringLiteral("desk.test"));
+        const Outcome out = sendAndWait(client, loopback(peer.port(), user, "pw"), sampleMail(), 10000);
+        QCOMPARE(out.ok, error.isEmpty());
+        QCOMPARE(out.error, error);
+        QTRY_COMPARE_WITH_TIMEOUT(peer.lines, lines, 2000);
     }
 
     void unsafeAddressesAreRefusedBeforeConnecting_data()
