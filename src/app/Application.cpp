@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/ProgramEnd.h"
 #include "app/StartupTrace.h"
+#include "online/WebEngineLoader.h"
 #include "platform/Failure.h"
 
 #include <QHelpEvent>
@@ -90,6 +91,7 @@ bool Application::notify(QObject *receiver, QEvent *event)
 int Application::run(int argc, char **argv)
 {
     StartupTrace::mark(QStringLiteral("main"));
+    WebEngineLoader::prepareEnvironment();
     Application app(argc, argv);
     StartupTrace::mark(QStringLiteral("application"));
     // Watched before anything else, so that SIGTERM during the start-up (or its error box) is not lost.

@@ -23,7 +23,8 @@ bool isPlausibleMailAddress(const QString &text)
         return false;
     const QStringView name = QStringView(text).left(at);
     const QStringView domain = QStringView(text).mid(at + 1);
-    if (name.isEmpty() || domain.size() < 5)
+    // Five characters counted with the "@": "b.cd" is the shortest domain that passes.
+    if (name.isEmpty() || domain.size() < 4)
         return false;
     const qsizetype dot = domain.indexOf(u'.');
     if (dot < 0 || domain.size() - (dot + 1) < 2)

@@ -14,13 +14,15 @@ private slots:
         QTest::addColumn<bool>("valid");
         QTest::newRow("ordinary") << "ivan.petrov@mail.example" << true;
         QTest::newRow("all allowed characters") << "A-z_0.9@b-c_d.EF" << true;
-        QTest::newRow("shortest domain") << "a@b.cde" << true;
+        QTest::newRow("shortest domain") << "a@b.cd" << true;
+        QTest::newRow("hyphen in the domain") << "a@b-c.de" << true;
         QTest::newRow("domain of five, two after the dot") << "a@abc.de" << true;
         QTest::newRow("only the first dot counts") << "a@x.yz.q" << true;
         QTest::newRow("empty") << "" << false;
         QTest::newRow("no @") << "ivan.mail.example" << false;
         QTest::newRow("nothing before @") << "@mail.example" << false;
-        QTest::newRow("domain of four") << "a@b.cd" << false;
+        QTest::newRow("domain of three") << "a@b.c" << false;
+        QTest::newRow("one character after the only dot") << "a@bcd.e" << false;
         QTest::newRow("domain without a dot") << "a@localhost" << false;
         QTest::newRow("one character after the first dot") << "a@abcd.e" << false;
         QTest::newRow("later dots count as characters after the first") << "a@abcd.e.fgh" << true;
@@ -30,6 +32,8 @@ private slots:
         QTest::newRow("trailing space, not trimmed") << "ivan@mail.example " << false;
         QTest::newRow("space inside") << "iv an@mail.example" << false;
         QTest::newRow("Cyrillic letters") << QString::fromUtf8("иван@почта.рф") << false;
+        QTest::newRow("Cyrillic in the domain only") << QString::fromUtf8("a@b.рф") << false;
+        QTest::newRow("Cyrillic in the name only") << QString::fromUtf8("а@b.cd") << false;
         QTest::newRow("Latin letter with accent") << QString::fromUtf8("jos\u00e9@mail.example") << false;
         QTest::newRow("plus sign") << "ivan+news@mail.example" << false;
     }
