@@ -2,13 +2,38 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QOpenGLContext>
 #include <unistd.h>
+
+// Qt's own hooks for the context that every later context shares with (exported by Qt GUI).
+QOpenGLContext *qt_gl_global_share_context();
+void qt_gl_set_global_share_context(QOpenGLContext *context);
+
+namespace {
+
+// The engine draws through OpenGL contexts shared with the application's. Asked for before the application
+// object exists, Qt makes that shared context at every start: with a software renderer that maps some 50 MB and
+// takes a tenth of a second, for a program that may never show a page. It is made here instead, before the
+// engine's first view, which is all the engine needs of it (nothing else of the program uses OpenGL).
+void prepareSharedContext()
+{
+    if (qt_gl_global_share_context())
+        return;
+    auto *context = new QOpenGLContext; // kept to the end of the program, as Qt keeps its own
+    if (!context->create())
+        qWarning("Veltrane: no OpenGL context for the web views; they may draw nothing");
+    qt_gl_set_global_share_context(context);
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+} // namespace
 
 WebEngineLoader::WebEngineLoader(const QString &appDir) : m_loader(appDir + QLatin1String(ModuleName)) {}
 
 WebView *WebEngineLoader::create(QWidget *parent, WebViewHooks hooks)
 {
     if (!m_factory && !m_failed) {
+        prepareSharedContext();
         QObject *instance = m_loader.instance();
         m_factory = qobject_cast<WebViewFactory *>(instance);
         if (!m_factory) {
@@ -23,6 +48,4 @@ void WebEngineLoader::prepareEnvironment()
 {
     if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    // The engine shares its drawing contexts with the application; that has to be asked before it exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }

@@ -22,7 +22,7 @@ public:
     bool isLoaded() const { return m_factory != nullptr; }
 
     /// Chromium refuses to run as root with its sandbox on. Sets that off, for root only; to be called before
-    /// the application object exists.
+    /// the application object exists. (The OpenGL context the engine shares is made with the first view.)
     static void prepareEnvironment();
 
 private:
