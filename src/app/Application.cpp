@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "app/ProgramEnd.h"
+#include "online/WebEngineLoader.h"
 #include "platform/Failure.h"
 
 #include <QHelpEvent>
@@ -72,6 +73,7 @@ bool Application::notify(QObject *receiver, QEvent *event)
 
 int Application::run(int argc, char **argv)
 {
+    WebEngineLoader::prepareEnvironment();
     Application app(argc, argv);
     // Watched before anything else, so that SIGTERM during the start-up (or its error box) is not lost.
     ProgramEnd end;

@@ -35,10 +35,14 @@
 #include "i18n/QtTranslations.h"
 #include "notes/PhoneBookPanel.h"
 #include "notes/QuickNotes.h"
+#include "online/BannersView.h"
 #include "online/HttpGetClient.h"
+#include "online/InstallerDownloadView.h"
 #include "online/MachineId.h"
 #include "online/PageFetcher.h"
 #include "online/UpdateCheck.h"
+#include "online/WebAddresses.h"
+#include "online/WebEngineLoader.h"
 #include "online/WebPageWindow.h"
 #include "planner/AlarmTimer.h"
 #include "planner/PlannerPanel.h"
@@ -52,6 +56,7 @@
 #include "platform/LogindPower.h"
 #include "platform/Mp3PlayerQt.h"
 #include "platform/SystemClock.h"
+#include "platform/SystemLanguage.h"
 #include "platform/X11HotKeyManager.h"
 #include "store/DataSet.h"
 #include "store/DataSetModel.h"
@@ -101,6 +106,10 @@ struct MainWindow::Parts
     std::unique_ptr<CalendarImport> calendarImport;
     std::unique_ptr<UpdateCheck> update;
     std::unique_ptr<NewsAlerts> newsAlerts;
+    // The browser engine is loaded when the first web view is made, never at start-up.
+    WebEngineLoader webViews{QCoreApplication::applicationDirPath() + QLatin1Char('/')};
+    std::unique_ptr<BannersView> banners;
+    std::unique_ptr<InstallerDownloadView> installer;
 
     X11HotKeyManager hotKeyManager;
     SystemUtilities utilities;
@@ -405,6 +414,7 @@ void MainWindow::addStartupSteps()
     });
     s.add(QStringLiteral("banner strip"), [this] {
         m_bannerStrip->setVisible(m_services.net->isOnline());
+        startBanners();
     });
     s.add(QStringLiteral("system utilities"), [this] {
         m_parts->utilities.find();
@@ -445,6 +455,37 @@ void MainWindow::addStartupSteps()
     s.add(QStringLiteral("calendar feed"), [this] {
         importCalendar();
     });
+}
+
+void MainWindow::startBanners()
+{
+    auto &banners = m_parts->banners;
+    banners = std::make_unique<BannersView>(&m_parts->webViews, m_services.net, m_services.shell);
+    banners->setHolders({{m_bannerStrip, QRect(-2, -2, 484, 70)},
+                         {m_phonePanel->bannerHolder(), QRect(-1, -1, 234, 62)},
+                         {m_eventPanel->bannerHolder(), QRect(-1, -1, 234, 62)},
+                         {m_calendarPanel->bannerHolder(), QRect(-1, -1, 568, 62)}});
+    banners->setSiteUrl(m_parts->addresses.siteUrl);
+    banners->setLanguageName(SystemLanguage::englishName());
+    // The pages load once the window is on the screen: the engine's start never delays it.
+    banners->startUpAfterFirstPaint(this);
+    banners->startTimer();
+}
+
+void MainWindow::wireWebWindows(const QList<WebPageWindow *> &windows)
+{
+    auto openItem = [this](const char *item, WebPageWindow *window, const char *provider) {
+        connect(m_menu->item(QLatin1String(item)), &QAction::triggered, window, [window, provider] {
+            if (provider)
+                window->setVideoProvider(QLatin1String(provider));
+            window->open();
+        });
+    };
+    openItem("N11", windows.at(0), nullptr);
+    openItem("N13", windows.at(1), nullptr);
+    openItem("InstaForex1", windows.at(2), WebAddresses::InstaForex);
+    openItem("N14", windows.at(2), WebAddresses::MaxiForex);
+    openItem("N10", windows.at(2), WebAddresses::UtroInvestor);
 }
 
 void MainWindow::importCalendar()
@@ -662,8 +703,14 @@ void MainWindow::createOtherWindows()
     m_aboutWindow = about;
     m_otherWindows << about;
     startUpdateCheck(about);
+    const WebPageWindow::Context web{&m_parts->webViews, m_services.shell, m_services.prompts, &m_parts->clock,
+                                     m_parts->addresses.siteUrl};
+    QList<WebPageWindow *> webWindows;
     for (auto kind : {WebPageWindow::Kind::Calendar, WebPageWindow::Kind::Forecast, WebPageWindow::Kind::Video})
-        m_otherWindows << new WebPageWindow(kind);
+        webWindows << new WebPageWindow(kind, web);
+    wireWebWindows(webWindows);
+    for (WebPageWindow *w : webWindows)
+        m_otherWindows << w;
     auto *reminder = new ReminderWindow(m_parts->scheduler.get());
     m_parts->scheduler->setReminder(reminder);
     m_otherWindows << reminder;
@@ -683,10 +730,9 @@ void MainWindow::startUpdateCheck(AboutWindow *about)
         m_label3->setVisible(newer);
         m_label4->setVisible(!newer);
     });
-    // The installer goes to the desktop's browser, which asks where to save it.
-    connect(update.get(), &UpdateCheck::downloadRequested, this, [this](const QUrl &installer) {
-        m_services.shell->open(installer.toString());
-    });
+    // The installer comes through the hidden view, which asks where to save it.
+    m_parts->installer = std::make_unique<InstallerDownloadView>(&m_parts->webViews, m_services.prompts);
+    connect(update.get(), &UpdateCheck::downloadRequested, m_parts->installer.get(), &InstallerDownloadView::download);
     connect(about->updateButton(), &QPushButton::clicked, update.get(), &UpdateCheck::checkNow);
     m_label3->installEventFilter(this);
     update->start();

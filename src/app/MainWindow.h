@@ -22,6 +22,7 @@ class PlannerPanel;
 class PopupMenuWidget;
 class ToolbarPanel;
 class TrayIcon;
+class WebPageWindow;
 class WindowBehaviourWidget;
 struct ClockLabels;
 
@@ -69,6 +70,10 @@ private:
     void wirePhoneBook();
     /// The note commands of the popup menu, on the note that is shown.
     void wireNotes();
+    /// The four banners: started once the window shows (online only), refreshed by `Timer3`.
+    void startBanners();
+    /// The menu items that open the calendar, forecast and video windows.
+    void wireWebWindows(const QList<WebPageWindow *> &windows);
     /// `ImportCalendar`: starts the weekly feed's import; the window never waits for it.
     void importCalendar();
     /// `TimerUpdate` with its notice, the About window's check and the installer download.

@@ -88,9 +88,9 @@ CalendarPanel::CalendarPanel(QWidget *parent) : QFrame(parent)
     setAutoFillBackground(true);
     setStyleSheet(QStringLiteral("#Panel5 { background: black; }"));
 
-    auto *strip = new QWidget(this);
-    strip->setObjectName(QStringLiteral("Panel8"));
-    strip->setGeometry(6, 6, 469, 61);
+    m_bannerHolder = new QWidget(this);
+    m_bannerHolder->setObjectName(QStringLiteral("Panel8"));
+    m_bannerHolder->setGeometry(6, 6, 469, 61);
 
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("DBGrid3"));

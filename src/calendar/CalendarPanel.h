@@ -24,6 +24,8 @@ public:
     explicit CalendarPanel(QWidget *parent = nullptr);
 
     QTableView *grid() const { return m_grid; }
+    /// The holder of the banner `WebBrowser5` (`Panel8`).
+    QWidget *bannerHolder() const { return m_bannerHolder; }
     /// The clock the colours and the date and time texts follow (the system's when none is set).
     void setClock(const Clock *clock) { m_clock = clock; }
     /// Binds the grid to the calendar table's model (fields in table order) and gives the seven columns
@@ -52,5 +54,6 @@ public:
 private:
     void applyColumns();
     QTableView *m_grid = nullptr;
+    QWidget *m_bannerHolder = nullptr;
     const Clock *m_clock = nullptr;
 };

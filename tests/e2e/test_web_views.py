@@ -1,0 +1,163 @@
+"""The embedded web views against a loopback stand-in of the maker's site: an offline start maps and starts no
+browser engine; online, the four banners ask for their pages (the wide one with the machine id and the language);
+a link clicked in a banner, in the calendar window or in a new-window link goes to the desktop's browser (a
+recording `xdg-open` put first on PATH) and never into the view; the installer downloads through the hidden view.
+"""
+
+import os
+import stat
+import time
+import unittest
+import urllib.parse
+
+import veltrane_e2e as e2e
+import web_site
+
+START = '@2026-03-05 14:28:30'
+PORT = 18120
+ENGINE_PROCESS = 'QtWebEngineProcess'
+ENGINE_LIBRARY = 'libQt6WebEngineCore'
+# Panel1 in window coordinates: 1, 208, 478 x 64; its left half is a plain link, its right half a new window.
+BANNER_LEFT = (100, 240)
+BANNER_RIGHT = (380, 240)
+# From the clock view: N1, N19 "Онлайн - помощь" -> N17, N18, N11 "Экономический календарь".
+CALENDAR_ITEM = ['Down', 'Down', 'Right', 'Down', 'Down', 'Return']
+
+
+def engine_processes(pid):
+    found = []
+    for child in e2e.descendants(pid):
+        try:
+            with open(f'/proc/{child}/cmdline', 'rb') as f:
+                if ENGINE_PROCESS.encode() in f.read().split(b'\0')[0]:
+                    found.append(child)
+        except OSError:
+            continue
+    return found
+
+
+def maps_engine(pid):
+    with open(f'/proc/{pid}/maps') as f:
+        return ENGINE_LIBRARY in f.read()
+
+
+def machine_id(interfaces):
+    """The first adapter after loopback with a hardware address, written 00-1A-2B-3C-4D-5E."""
+    for _, name, address in interfaces:
+        if name != 'lo' and address and address != '00:00:00:00:00:00':
+            return address.upper().replace(':', '-')
+    return 'mac not found'
+
+
+class WebViewsTest(e2e.VeltraneTestCase):
+
+    def browser_path(self):
+        """A folder first on PATH whose xdg-open only writes down the address it was given."""
+        bin_dir = os.path.join(self.workdir, 'bin')
+        os.makedirs(bin_dir)
+        self.opened_log = os.path.join(self.workdir, 'opened.log')
+        script = os.path.join(bin_dir, 'xdg-open')
+        with open(script, 'w') as f:
+            f.write(f'#!/bin/sh\necho "$1" >> "{self.opened_log}"\n')
+        os.chmod(script, os.stat(script).st_mode | stat.S_IXUSR | stat.S_IXGRP | stat.S_IXOTH)
+        return bin_dir + os.pathsep + os.environ.get('PATH', '/usr/bin:/bin')
+
+    def opened(self):
+        try:
+            with open(self.opened_log) as f:
+                return f.read().splitlines()
+        except FileNotFoundError:
+            return []
+
+    def requests(self):
+        return [r['path'] for r in web_site.read_log(self.site_log) if 'path' in r]
+
+    def start_online(self):
+        self.desk = self.desktop()
+        self.folder = self.program_folder()
+        self.folder.write_services(site=f'http://127.0.0.1:{PORT}')
+        self.site_log = os.path.join(self.workdir, 'site.jsonl')
+        self.prog = self.desk.start_program(self.folder, faketime=START, wrap=web_site.site_wrap(PORT, self.site_log),
+                                            env={'PATH': self.browser_path()})
+        self.win = self.prog.wait_main_window(timeout=90)
+        self.geo = self.desk.geometry(self.win)
+
+    def click_until_opened(self, xy, address, tries=10):
+        """Clicks at window coordinates until the recording browser got the address (the page may still load)."""
+        for _ in range(tries):
+            # A box is modal: while one is up the pages get no clicks.
+            self.dismiss_boxes()
+            self.desk.click(self.geo.x + xy[0], self.geo.y + xy[1])
+            try:
+                return e2e.wait_until(lambda: address in self.opened(), 3, what=f'{address} in the browser')
+            except e2e.HarnessError:
+                continue
+        self.fail(f'{address} never reached the browser; it got {self.opened()}')
+
+    def dismiss_boxes(self):
+        """Answers the boxes that are up (the failures of the services this site does not stand in for)."""
+        for _ in range(10):
+            boxes = self.prog.message_boxes()
+            if not boxes:
+                return
+            for wid, _ in boxes:
+                self.desk.run(['xdotool', 'windowactivate', '--sync', str(wid)], check=False)
+                self.desk.key('Return')
+                time.sleep(0.3)
+        self.fail(f'boxes stay up: {self.prog.message_boxes()}')
+
+    def test_offline_start_starts_no_browser_engine(self):
+        desk = self.desktop()
+        folder = self.program_folder()
+        folder.write_services()
+        prog = desk.start_program(folder, faketime=START, wrap=e2e.OFFLINE)
+        prog.wait_main_window(timeout=90)
+        # Past the moment the banners would start after the first paint (or at the latest after 3 s).
+        time.sleep(6)
+        self.assertEqual(engine_processes(prog.pid), [])
+        self.assertFalse(maps_engine(prog.pid), 'the browser engine was loaded offline')
+        self.assertEqual(prog.terminate(timeout=60), 0)
+
+    def test_banners_links_and_calendar_window(self):
+        self.start_online()
+        site = f'http://127.0.0.1:{PORT}'
+        interfaces = next(r['interfaces'] for r in web_site.read_log(self.site_log) if 'interfaces' in r)
+
+        with self.subTest('the four banners ask for their pages, the wide one with the machine id and language'):
+            e2e.wait_until(lambda: len([p for p in self.requests() if p.startswith('/Veltrane/Google')]) >= 4, 60,
+                           what='four banner requests')
+            banners = sorted(p for p in self.requests() if p.startswith('/Veltrane/Google'))
+            wide = [p for p in banners if p.startswith('/Veltrane/Google-468x60.php?')]
+            self.assertEqual(len(wide), 1, banners)
+            query = urllib.parse.parse_qs(urllib.parse.urlsplit(wide[0]).query)
+            self.assertEqual(query, {'mac': [machine_id(interfaces)], 'lng': ['Russian']})
+            self.assertEqual(sorted(set(banners) - set(wide)),
+                             ['/Veltrane/Google-234x60.php', '/Veltrane/Google-468x60-white.php'])
+            self.assertEqual(len(engine_processes(self.prog.pid)) > 0, True)
+
+        with self.subTest('a banner link goes to the browser, not into the banner'):
+            self.click_until_opened(BANNER_LEFT, f'{site}/clicked/468')
+            self.click_until_opened(BANNER_RIGHT, f'{site}/blank/468')
+            time.sleep(1)
+            self.assertEqual([p for p in self.requests() if p.startswith(('/clicked', '/blank'))], [])
+
+        with self.subTest('the calendar window loads its page; a link in it goes to the browser with a box'):
+            self.dismiss_boxes()
+            self.desk.click(self.geo.x + 200, self.geo.y + 120, button=3)
+            time.sleep(0.8)
+            for key in CALENDAR_ITEM:
+                self.desk.key(key)
+                time.sleep(0.25)
+            calendar = self.prog.wait_window(name='^Экономический календарь$', timeout=30)
+            e2e.wait_until(lambda: '/Veltrane/ek.htm' in self.requests(), 30, what='the calendar page')
+            self.geo = self.desk.geometry(calendar)
+            self.click_until_opened((365, 200), f'{site}/clicked/ek')
+            e2e.wait_until(lambda: any(t == 'Veltrane' for _, t in self.prog.message_boxes()), 10,
+                           what='the box with the navigation flags')
+            self.assertNotIn('/clicked/ek', self.requests())
+
+        self.assertEqual(self.prog.terminate(timeout=60), 0)
+
+
+if __name__ == '__main__':
+    unittest.main()
