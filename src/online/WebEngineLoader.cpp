@@ -23,7 +23,14 @@ void prepareSharedContext()
     if (!context->create())
         qWarning("Veltrane: no OpenGL context for the web views; they may draw nothing");
     qt_gl_set_global_share_context(context);
+    // Set late on purpose: Qt's warning that it belongs before the application object is not passed on.
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &where, const QString &text) {
+        if (previous && !text.contains(QLatin1String("must be set before QCoreApplication is created")))
+            previous(type, where, text);
+    });
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    qInstallMessageHandler(previous);
 }
 
 } // namespace
