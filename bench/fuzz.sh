@@ -3,14 +3,14 @@
 # $VELTRANE_FUZZ_BUILD_DIR) and runs one of them, or each in turn, for the seconds given, seeded from the test
 # fixtures. Prints each run's executions; a crash, leak, sanitizer report or time-out is a finding: its input is
 # kept under build-fuzz/findings/<target>/ and the script exits non-zero.
-# Usage: bench/fuzz.sh <http_response|ini_file|rtf_reader|feed_import|all> [seconds=60]
+# Usage: bench/fuzz.sh <http_response|ini_file|rtf_reader|feed_import|smtp_reply|all> [seconds=60]
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${VELTRANE_FUZZ_BUILD_DIR:-$root/build-fuzz}
-which=${1:?usage: bench/fuzz.sh <http_response|ini_file|rtf_reader|feed_import|all> [seconds]}
+which=${1:?usage: bench/fuzz.sh <http_response|ini_file|rtf_reader|feed_import|smtp_reply|all> [seconds]}
 seconds=${2:-60}
-all=(http_response ini_file rtf_reader feed_import)
+all=(http_response ini_file rtf_reader feed_import smtp_reply)
 
 if ! command -v clang++ >/dev/null; then
   echo "fuzz: clang++ is missing (scripts/install-deps.sh installs it)" >&2
@@ -23,6 +23,7 @@ seeds_of() {
     ini_file) echo "$root/fuzz/seeds/ini" ;;
     rtf_reader) echo "$root/tests/notes/fixtures" ;;
     feed_import) echo "$root/tests/calendar/fixtures" ;;
+    smtp_reply) echo "$root/fuzz/seeds/smtp" ;;
     *) echo "fuzz: no target '$1'" >&2; exit 2 ;;
   esac
 }

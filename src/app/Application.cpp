@@ -1,13 +1,16 @@
 #include "app/Application.h"
 
+#include "app/AfterFirstPaint.h"
 #include "app/MainWindow.h"
 #include "app/ProgramEnd.h"
+#include "app/StartupTrace.h"
 #include "online/WebEngineLoader.h"
 #include "platform/Failure.h"
 
 #include <QHelpEvent>
 #include <QMessageBox>
 #include <QProxyStyle>
+#include <QSet>
 #include <QToolTip>
 #include <cstdlib>
 #include <functional>
@@ -48,6 +51,19 @@ extern "C" void runLastChanceSaves()
         saves();
 }
 
+// The first paint of each window and of each class of widget in it, while tracing the start.
+void markFirstPaint(QObject *receiver)
+{
+    static QSet<QString> seen;
+    auto *widget = qobject_cast<QWidget *>(receiver);
+    const QString what = QLatin1String(receiver->metaObject()->className()) + QStringLiteral(" in ")
+                         + QLatin1String(widget ? widget->window()->metaObject()->className() : "-");
+    if (seen.size() < 40 && !seen.contains(what)) {
+        seen.insert(what);
+        StartupTrace::mark(QStringLiteral("first paint: ") + what);
+    }
+}
+
 } // namespace
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
@@ -59,6 +75,8 @@ Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 
 bool Application::notify(QObject *receiver, QEvent *event)
 {
+    if (event->type() == QEvent::Paint && StartupTrace::enabled())
+        markFirstPaint(receiver);
     try {
         if (showHintForFiveSeconds(receiver, event))
             return true;
@@ -73,8 +91,10 @@ bool Application::notify(QObject *receiver, QEvent *event)
 
 int Application::run(int argc, char **argv)
 {
+    StartupTrace::mark(QStringLiteral("main"));
     WebEngineLoader::prepareEnvironment();
     Application app(argc, argv);
+    StartupTrace::mark(QStringLiteral("application"));
     // Watched before anything else, so that SIGTERM during the start-up (or its error box) is not lost.
     ProgramEnd end;
     // Creating the main window runs its start-up steps; it then creates the other windows in their order.
@@ -82,8 +102,15 @@ int Application::run(int argc, char **argv)
     // Asked to end during the start-up: straight on to the saves (the window's destruction) and the end.
     if (end.isRequested())
         return 0;
-    window.createOtherWindows();
+    StartupTrace::mark(QStringLiteral("main window"));
     window.show();
+    StartupTrace::mark(QStringLiteral("shown"));
+    // Nothing of these shows at the start: they come once the window is on the screen.
+    AfterFirstPaint::run(&window, [&window] {
+        window.showTrayIcon();
+        window.createOtherWindows();
+        StartupTrace::mark(QStringLiteral("tray icon and other windows"));
+    });
     // While the main loop runs; after it, the window's destruction saves.
     g_lastChanceSaves = [&end, &window] {
         end.request(); // nobody is there to answer a box any more

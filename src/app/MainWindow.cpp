@@ -13,6 +13,7 @@
 #include "app/ServiceAddresses.h"
 #include "app/Settings.h"
 #include "app/StartupSequence.h"
+#include "app/StartupTrace.h"
 #include "app/SystemUtilities.h"
 #include "app/ToolbarPanel.h"
 #include "app/TrayIcon.h"
@@ -130,13 +131,18 @@ MainWindow::MainWindow(ProgramEnd &end, QWidget *parent)
     m_services.net = &m_parts->net;
     m_services.shell = &m_parts->shell;
     m_services.power = &m_parts->power;
+    StartupTrace::mark(QStringLiteral("main window parts"));
     createMenuAndTray();
+    StartupTrace::mark(QStringLiteral("menu and tray"));
     createVoiceAndScheduler();
+    StartupTrace::mark(QStringLiteral("voice and scheduler"));
     createSurface();
+    StartupTrace::mark(QStringLiteral("surface"));
     createShell();
     wireShellCommands();
     wireBackup();
     addStartupSteps();
+    StartupTrace::mark(QStringLiteral("shell"));
     if (m_end.isRequested())
         m_parts->startup.stop();
     m_parts->startup.run([this](const QString &text) {
@@ -149,6 +155,10 @@ MainWindow::MainWindow(ProgramEnd &end, QWidget *parent)
 
     if (m_parts->ticker)
         m_parts->ticker->start();
+}
+
+void MainWindow::showTrayIcon()
+{
     m_tray->show();
 }
 

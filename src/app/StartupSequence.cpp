@@ -1,5 +1,6 @@
 #include "app/StartupSequence.h"
 
+#include "app/StartupTrace.h"
 #include "platform/Failure.h"
 
 #include <exception>
@@ -25,6 +26,7 @@ bool StartupSequence::run(const Reporter &report)
             return false;
         }
         m_completed << name;
+        StartupTrace::mark(name);
     }
     return true;
 }

@@ -80,15 +80,25 @@ int ClockFace::markerX(const QTime &localTime)
     return static_cast<int>(roundHalfEven(minutes * 20, 60));
 }
 
+namespace {
+
+// The black ground and the board's navy right edge: all there is below the board and the marker.
+void drawBackground(QPainter &painter, int height)
+{
+    painter.fillRect(QRect(0, 0, ClockFace::ContentWidth + 1, height), Black);
+    painter.fillRect(QRect(ClockFace::ContentWidth, 0, 1, height), Navy);
+}
+
+} // namespace
+
 void ClockFace::ShowClock(QPainter &painter, int height, const ClockFaceInputs &in)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.fillRect(QRect(0, 0, ContentWidth + 1, height), Black);
+    drawBackground(painter, height);
 
-    // The navy ruler strip with its navy outline, and the board's navy right edge.
+    // The navy ruler strip with its navy outline.
     painter.fillRect(QRect(0, 0, ContentWidth, 20), Navy);
-    painter.fillRect(QRect(ContentWidth, 0, 1, height), Navy);
 
     // Hour ticks and labels; a single reading of the time keeps "23" and "24" in step.
     const int hour = CurrentHour(in.localNow);
@@ -133,6 +143,23 @@ void ClockFace::stop()
     m_timer.stop();
 }
 
+bool ClockFace::sameDrawing(const ClockFaceInputs &a, const ClockFaceInputs &b)
+{
+    // What ShowClock reads of the time: the marker's x, the hour of the ruler, the minute of the board.
+    if (!a.localNow.isValid() || !b.localNow.isValid())
+        return false;
+    const QTime ta = a.localNow.time();
+    const QTime tb = b.localNow.time();
+    return markerX(ta) == markerX(tb) && ta.hour() == tb.hour() && ta.minute() == tb.minute()
+           && a.utcOffsetHours == b.utcOffsetHours && a.activeOnly == b.activeOnly && a.centreNames == b.centreNames
+           && a.highlight == b.highlight;
+}
+
+bool ClockFace::drawingChanged() const
+{
+    return !sameDrawing(m_shown, inputsNow());
+}
+
 ClockFaceInputs ClockFace::inputsNow() const
 {
     ClockFaceInputs in;
@@ -147,6 +174,10 @@ ClockFaceInputs ClockFace::inputsNow() const
 
 void ClockFace::paint(QPainter &painter, int height, const QRect &exposed)
 {
+    if (!exposed.intersects(timeDependentArea(height))) {
+        drawBackground(painter, height);
+        return;
+    }
     if (exposed.contains(timeDependentArea(height)) || !m_shown.localNow.isValid())
         m_shown = inputsNow();
     ShowClock(painter, height, m_shown);

@@ -68,14 +68,21 @@ public:
 
     /// The inputs of a drawing made now: the clock read now and the offset read anew.
     ClockFaceInputs inputsNow() const;
+    /// Whether two sets of inputs draw the same picture: the same marker, hour, minute, offset, option, names
+    /// and highlight (the seconds alone change nothing that is drawn).
+    static bool sameDrawing(const ClockFaceInputs &a, const ClockFaceInputs &b);
+    /// Whether a drawing made now would differ from the last whole drawing (true before the first one).
+    bool drawingChanged() const;
 
     /// Paints from the owner's paintEvent. A paint that exposes the whole time-dependent area reads the clock,
     /// the offset and the options anew; a smaller one (a tooltip or menu closing over the board) draws the
     /// inputs of the last whole drawing again, so the part repainted always matches the rest of the surface.
+    /// A paint that exposes nothing of the time-dependent area (a label of the bottom line changing) draws
+    /// only the plain background there, which is all the face has below the board.
     void paint(QPainter &painter, int height, const QRect &exposed);
 
 signals:
-    /// `Timer1Timer`: the owner repaints the whole face (QWidget::update()).
+    /// `Timer1Timer`: the owner repaints the whole face (QWidget::update()) when drawingChanged().
     void redrawDue();
 
 private:

@@ -7,7 +7,11 @@ ClockFaceView::ClockFaceView(const Clock &clock, QWidget *parent) : QWidget(pare
 {
     // The face paints every pixel itself, so Qt need not erase behind it first.
     setAttribute(Qt::WA_OpaquePaintEvent);
-    connect(&m_face, &ClockFace::redrawDue, this, qOverload<>(&QWidget::update));
+    // Every 10 seconds, but a picture that would come out the same is not drawn again.
+    connect(&m_face, &ClockFace::redrawDue, this, [this] {
+        if (m_face.drawingChanged())
+            update();
+    });
     m_face.start();
 }
 

@@ -31,7 +31,8 @@ bool SmtpReplyReader::feed(const QByteArray &bytes)
         start = end + 1;
     }
     m_buffer.remove(0, start);
-    if (m_buffer.size() > MaxLineLength)
+    // One byte more than a line may hold: the CR of a line whose LF is still on its way.
+    if (m_buffer.size() > MaxLineLength + 1)
         return fail(QStringLiteral("The mail server sent a reply line longer than %1 bytes").arg(MaxLineLength));
     return true;
 }

@@ -27,7 +27,8 @@ void shareDrawingContext()
     if (qt_gl_global_share_context())
         return;
     g_shareContext = new QOpenGLContext;
-    g_shareContext->create();
+    if (!g_shareContext->create())
+        qWarning("Veltrane: no OpenGL context for the web views; they may draw nothing");
     qt_gl_set_global_share_context(g_shareContext);
     qAddPostRoutine(deleteShareContext);
 }

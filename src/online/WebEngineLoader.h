@@ -22,7 +22,8 @@ public:
     bool isLoaded() const { return m_factory != nullptr; }
 
     /// The engine's settings, read when it starts: the sandbox off for root only (Chromium refuses to run as root
-    /// with it), one renderer process, no GPU. To be called before the application object exists.
+    /// with it), one renderer process, no GPU. To be called before the application object exists. (The OpenGL
+    /// context the engine shares is made with the first view.)
     static void prepareEnvironment();
 
 private:

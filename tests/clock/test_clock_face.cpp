@@ -116,6 +116,8 @@ private slots:
     void activeOnlyGreysClosedCentres_data();
     void activeOnlyGreysClosedCentres();
     void viewReadsTheClockAndOffsetAtEachWholePaint();
+    void aPaintBelowTheBoardMatchesTheWholeDrawing();
+    void aRedrawIsDueOnlyWhenThePictureChanges();
 };
 
 void TestClockFace::currentHourIsYellow_data()
@@ -429,6 +431,60 @@ void TestClockFace::viewReadsTheClockAndOffsetAtEachWholePaint()
     QCOMPARE(countNear(second, labelCell(14), Yellow, 60), 0);
     QCOMPARE(at(second, 30, SessionBoard::barTop(9)), Black); // Shanghai moved to 4:30
     QCOMPARE(at(second, 90, SessionBoard::barTop(9)), colourNamed("maroon"));
+}
+
+void TestClockFace::aPaintBelowTheBoardMatchesTheWholeDrawing()
+{
+    // The labels of the bottom line change every second and repaint the face under them: that part must come
+    // out as in the whole drawing, the board's navy right edge included.
+    FakeClock clock(QDateTime(QDate(2026, 3, 5), QTime(14, 5)), 3 * 3600);
+    ClockFace face(clock);
+    face.setActiveOnly(false);
+    face.setHighlight(Highlight);
+    QImage whole(510, H, QImage::Format_RGB32);
+    whole.fill(QColor(0x33, 0x66, 0x99));
+    {
+        QPainter painter(&whole);
+        face.paint(painter, H, whole.rect());
+    }
+    const QRect bottomLine(0, 273, 481, 14);
+    QImage partial = whole;
+    {
+        QPainter painter(&partial);
+        painter.fillRect(bottomLine, Qt::red);
+        painter.setClipRect(bottomLine);
+        face.paint(painter, H, bottomLine);
+    }
+    QCOMPARE(partial, whole);
+    QCOMPARE(at(whole, ClockFace::ContentWidth, 280), Navy);
+}
+
+void TestClockFace::aRedrawIsDueOnlyWhenThePictureChanges()
+{
+    FakeClock clock(QDateTime(QDate(2026, 3, 5), QTime(14, 5, 0)), 3 * 3600);
+    ClockFace face(clock);
+    QVERIFY(face.drawingChanged()); // nothing drawn yet
+    auto drawWhole = [&face] {
+        QImage image(510, H, QImage::Format_RGB32);
+        QPainter painter(&image);
+        face.paint(painter, H, image.rect());
+    };
+    drawWhole();
+    QVERIFY(!face.drawingChanged());
+    clock.advanceSecs(20); // 14:05:20: the same minute, marker and board
+    QVERIFY(!face.drawingChanged());
+    clock.advanceSecs(40); // 14:06:00: the board's minute
+    QVERIFY(face.drawingChanged());
+    drawWhole();
+    QVERIFY(!face.drawingChanged());
+    clock.setOffsetSeconds(5 * 3600); // the zone changed: the bars move
+    QVERIFY(face.drawingChanged());
+    drawWhole();
+    face.setActiveOnly(!face.activeOnly());
+    QVERIFY(face.drawingChanged());
+    drawWhole();
+    face.setCentreNames({QStringLiteral("A")});
+    QVERIFY(face.drawingChanged());
 }
 
 QTEST_MAIN(TestClockFace)

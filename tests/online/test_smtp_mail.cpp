@@ -184,6 +184,9 @@ private slots:
         QTest::newRow("not a reply") << Chunks{"hello\r\n"} << Ints{} << Ints{} << true;
         QTest::newRow("code changes inside a reply") << Chunks{"250-a\r\n251 b\r\n"} << Ints{} << Ints{} << true;
         QTest::newRow("endless line") << Chunks{QByteArray("250 ") + QByteArray(5000, 'x')} << Ints{} << Ints{} << true;
+        const QByteArray longest = "250 " + QByteArray(SmtpReplyReader::MaxLineLength - 4, 'x');
+        QTest::newRow("longest line, its LF in the next packet")
+            << Chunks{longest + "\r", "\n"} << Ints{250} << Ints{1} << false;
         QTest::newRow("endless reply") << Chunks{QByteArray("250-x\r\n").repeated(200) + "250 end\r\n"} << Ints{}
                                        << Ints{} << true;
     }
