@@ -43,7 +43,7 @@ void InstallerDownloadView::download(const QUrl &url)
         hooks.loadFinished = [this](bool ok) {
             if (!m_offered)
                 report({},
-                       ok ? QStringLiteral("сайт ответил страницей, а не файлом") : QStringLiteral("сайт не ответил"));
+                       ok ? QStringLiteral("сайт ответил страницей, а не файлом") : QStringLiteral("сайт не отдал файл"));
         };
         m_view = m_factory ? m_factory->create(nullptr, std::move(hooks)) : nullptr;
         if (!m_view) {
