@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/AfterFirstPaint.h"
 #include "app/MainWindow.h"
 #include "app/ProgramEnd.h"
 #include "app/StartupTrace.h"
@@ -102,10 +103,14 @@ int Application::run(int argc, char **argv)
     if (end.isRequested())
         return 0;
     StartupTrace::mark(QStringLiteral("main window"));
-    window.createOtherWindows();
-    StartupTrace::mark(QStringLiteral("other windows"));
     window.show();
     StartupTrace::mark(QStringLiteral("shown"));
+    // Nothing of these shows at the start: they come once the window is on the screen.
+    AfterFirstPaint::run(&window, [&window] {
+        window.showTrayIcon();
+        window.createOtherWindows();
+        StartupTrace::mark(QStringLiteral("tray icon and other windows"));
+    });
     // While the main loop runs; after it, the window's destruction saves.
     g_lastChanceSaves = [&end, &window] {
         end.request(); // nobody is there to answer a box any more

@@ -155,8 +155,11 @@ MainWindow::MainWindow(ProgramEnd &end, QWidget *parent)
 
     if (m_parts->ticker)
         m_parts->ticker->start();
+}
+
+void MainWindow::showTrayIcon()
+{
     m_tray->show();
-    StartupTrace::mark(QStringLiteral("tray shown"));
 }
 
 MainWindow::~MainWindow()

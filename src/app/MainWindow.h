@@ -39,6 +39,8 @@ public:
 
     /// The About, web, reminder and countdown windows, created hidden in this order after the start-up.
     void createOtherWindows();
+    /// The tray icon appears (made hidden with the window; shown once the window is on the screen).
+    void showTrayIcon();
 
     /// The four notes and the settings, saved at a close asked by the platform and at the end of the program.
     void saveAll();

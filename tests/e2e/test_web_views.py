@@ -133,7 +133,15 @@ class WebViewsTest(e2e.VeltraneTestCase):
             self.assertEqual(query, {'mac': [machine_id(interfaces)], 'lng': ['Russian']})
             self.assertEqual(sorted(set(banners) - set(wide)),
                              ['/Veltrane/Google-234x60.php', '/Veltrane/Google-468x60-white.php'])
-            self.assertEqual(len(engine_processes(self.prog.pid)) > 0, True)
+            self.assertTrue(engine_processes(self.prog.pid))
+
+        with self.subTest('the wide banner shows its page in the strip'):
+            def shows_page():
+                shot = self.desk.screenshot()
+                left = shot.pixel(self.geo.x + BANNER_LEFT[0], self.geo.y + BANNER_LEFT[1])
+                right = shot.pixel(self.geo.x + BANNER_RIGHT[0], self.geo.y + BANNER_RIGHT[1])
+                return (left, right) == ((0, 0xcc, 0), (0xcc, 0, 0))
+            e2e.wait_until(shows_page, 30, interval=0.5, what='the banner page on the screen')
 
         with self.subTest('a banner link goes to the browser, not into the banner'):
             self.click_until_opened(BANNER_LEFT, f'{site}/clicked/468')

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
+#include <QQuickWindow>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
 #include <QWebEngineProfile>
@@ -79,6 +80,8 @@ EngineView::EngineView(QWebEngineProfile *profile, WebViewHooks hooks, QWidget *
 WebView *EngineViewFactory::create(QWidget *parent, WebViewHooks hooks)
 {
     if (!m_profile) {
+        // Drawn in software, like the pages themselves: no OpenGL context and no GPU driver in the process.
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
         // Off the record: the views write nothing into the user's home.
         m_profile = QWebEngineProfile::defaultProfile();
         connect(m_profile, &QWebEngineProfile::downloadRequested, this, &EngineViewFactory::download);
