@@ -11,6 +11,7 @@ Options shape the server the client meets:
   --cert FILE --key FILE     offer STARTTLS; AUTH is then announced only after the switch to TLS
   --stall COMMAND            stop answering once the client sends this command (MAIL, RCPT, DATA, ...)
   --split                    write every reply line in small pieces with pauses between them
+  --until-stdin-closes       end when standard input closes (a test that started it and died)
 Debian's python3-aiosmtpd is needed (import under /usr/bin/python3).
 """
 
@@ -20,6 +21,7 @@ import email
 import email.policy
 import json
 import logging
+import os
 import socket
 import ssl
 import sys
@@ -110,6 +112,7 @@ def main():
     parser.add_argument("--key")
     parser.add_argument("--stall")
     parser.add_argument("--split", action="store_true")
+    parser.add_argument("--until-stdin-closes", action="store_true")
     parser.add_argument("--verbose", action="store_true", help="log the sessions' failures on stderr")
     args = parser.parse_args()
     if not args.verbose:
@@ -154,8 +157,19 @@ def main():
         sock.bind(("127.0.0.1", args.port))
         server = await asyncio.get_running_loop().create_server(factory, sock=sock)
         print("listening on 127.0.0.1:%d" % sock.getsockname()[1], flush=True)
+        if args.until_stdin_closes:
+            loop = asyncio.get_running_loop()
+
+            def on_input():
+                if not os.read(sys.stdin.fileno(), 4096):
+                    server.close()
+
+            loop.add_reader(sys.stdin.fileno(), on_input)
         async with server:
-            await server.serve_forever()
+            try:
+                await server.serve_forever()
+            except asyncio.CancelledError:
+                pass
 
     try:
         asyncio.run(serve())

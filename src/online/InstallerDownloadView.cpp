@@ -42,8 +42,8 @@ void InstallerDownloadView::download(const QUrl &url)
         // A page that loads instead of a file: the site has no installer at this address.
         hooks.loadFinished = [this](bool ok) {
             if (!m_offered)
-                report({},
-                       ok ? QStringLiteral("сайт ответил страницей, а не файлом") : QStringLiteral("сайт не ответил"));
+                report({}, ok ? QStringLiteral("сайт ответил страницей, а не файлом")
+                              : QStringLiteral("сайт не отдал файл"));
         };
         m_view = m_factory ? m_factory->create(nullptr, std::move(hooks)) : nullptr;
         if (!m_view) {

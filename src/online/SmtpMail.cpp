@@ -343,5 +343,12 @@ void SmtpMail::finish(bool ok, const QString &error, bool sayQuit)
         }
     }
     m_reader.reset();
-    emit finished(ok, error);
+    // Reported from the event loop, never from inside the socket's own signal: a receiver may hold a nested loop
+    // (a message box) for as long as it likes, and the socket may be closed and deleted meanwhile.
+    QMetaObject::invokeMethod(
+        this,
+        [this, ok, error] {
+            emit finished(ok, error);
+        },
+        Qt::QueuedConnection);
 }

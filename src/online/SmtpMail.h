@@ -50,8 +50,8 @@ public:
     explicit SmtpMail(QObject *parent = nullptr);
     ~SmtpMail() override;
 
-    /// Starts the exchange and returns at once; finished() follows exactly once. A mail still under way is
-    /// dropped first and reports its failure before this one starts.
+    /// Starts the exchange and returns at once; finished() follows exactly once, always from the event loop. A
+    /// mail still under way is dropped first and reports its failure before this one's outcome.
     void send(const SmtpServer &server, const SmtpEnvelope &mail);
     bool isBusy() const { return m_socket != nullptr; }
 

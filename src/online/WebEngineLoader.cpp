@@ -5,32 +5,32 @@
 #include <QOpenGLContext>
 #include <unistd.h>
 
-// Qt's own hooks for the context that every later context shares with (exported by Qt GUI).
-QOpenGLContext *qt_gl_global_share_context();
-void qt_gl_set_global_share_context(QOpenGLContext *context);
+// Qt Gui's application-wide shared OpenGL context (exported by Qt Gui, declared in no public header).
+Q_GUI_EXPORT QOpenGLContext *qt_gl_global_share_context();
+Q_GUI_EXPORT void qt_gl_set_global_share_context(QOpenGLContext *context);
 
 namespace {
 
-// The engine draws through OpenGL contexts shared with the application's. Asked for before the application
-// object exists, Qt makes that shared context at every start: with a software renderer that maps some 50 MB and
-// takes a tenth of a second, for a program that may never show a page. It is made here instead, before the
-// engine's first view, which is all the engine needs of it (nothing else of the program uses OpenGL).
-void prepareSharedContext()
+QOpenGLContext *g_shareContext = nullptr;
+
+void deleteShareContext()
+{
+    delete g_shareContext;
+    g_shareContext = nullptr;
+}
+
+// The engine needs a drawing context shared application-wide. Qt makes one when the application object is made,
+// if asked before that; asked then, every start would load the GPU driver, also when no page is ever shown. So it
+// is made here, the first time the engine is needed, before the engine's module is loaded.
+void shareDrawingContext()
 {
     if (qt_gl_global_share_context())
         return;
-    auto *context = new QOpenGLContext; // kept to the end of the program, as Qt keeps its own
-    if (!context->create())
+    g_shareContext = new QOpenGLContext;
+    if (!g_shareContext->create())
         qWarning("Veltrane: no OpenGL context for the web views; they may draw nothing");
-    qt_gl_set_global_share_context(context);
-    // Set late on purpose: Qt's warning that it belongs before the application object is not passed on.
-    static QtMessageHandler previous = nullptr;
-    previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &where, const QString &text) {
-        if (previous && !text.contains(QLatin1String("must be set before QCoreApplication is created")))
-            previous(type, where, text);
-    });
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    qInstallMessageHandler(previous);
+    qt_gl_set_global_share_context(g_shareContext);
+    qAddPostRoutine(deleteShareContext);
 }
 
 } // namespace
@@ -40,7 +40,7 @@ WebEngineLoader::WebEngineLoader(const QString &appDir) : m_loader(appDir + QLat
 WebView *WebEngineLoader::create(QWidget *parent, WebViewHooks hooks)
 {
     if (!m_factory && !m_failed) {
-        prepareSharedContext();
+        shareDrawingContext();
         QObject *instance = m_loader.instance();
         m_factory = qobject_cast<WebViewFactory *>(instance);
         if (!m_factory) {
@@ -55,4 +55,12 @@ void WebEngineLoader::prepareEnvironment()
 {
     if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // One renderer process serves every view (they all show pages of one site), and pages are drawn without the
+    // GPU: each renderer and the GPU driver cost tens of megabytes, the banners need neither. Flags the user sets
+    // come after these and win.
+    QByteArray flags = "--renderer-process-limit=1 --disable-gpu";
+    const QByteArray own = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!own.isEmpty())
+        flags += ' ' + own;
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
 }

@@ -21,8 +21,9 @@ public:
     /// Whether the module has been loaded (false before the first view).
     bool isLoaded() const { return m_factory != nullptr; }
 
-    /// Chromium refuses to run as root with its sandbox on. Sets that off, for root only; to be called before
-    /// the application object exists. (The OpenGL context the engine shares is made with the first view.)
+    /// The engine's settings, read when it starts: the sandbox off for root only (Chromium refuses to run as root
+    /// with it), one renderer process, no GPU. To be called before the application object exists. (The OpenGL
+    /// context the engine shares is made with the first view.)
     static void prepareEnvironment();
 
 private:

@@ -17,7 +17,8 @@ struct WebViewHooks
     /// Asked before each navigation: true lets it proceed in the view. Empty: every navigation proceeds.
     /// Runs inside the engine's callback: it must not open a box or wait.
     std::function<bool(WebNavigation::Kind kind, bool mainFrame, const QUrl &url)> acceptNavigation;
-    /// A document of the main frame has finished loading (ok false: it failed).
+    /// A document of the main frame has finished loading (ok false: it failed). A navigation that turns out to
+    /// be a file reports nothing here.
     std::function<void(bool ok)> loadFinished;
     /// A navigation of this view turned out to be a file. Returns the file to save it in; empty refuses it.
     /// Empty: the view downloads nothing.

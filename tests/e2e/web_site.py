@@ -42,6 +42,8 @@ PAGES = {
     '/Veltrane/videoUtroInvestora.htm': PAGE.format(target='/clicked/video'),
     # A reload of the running line stays; its link leads elsewhere.
     '/Veltrane/BegStroka.php': PAGE.format(target='/clicked/line'),
+    # A newer version than the program's, so the update check offers the installer.
+    '/attachments/update.html': '<html><ver>9.9.9.9</ver><desc>Новая версия</desc></html>',
     '/probe': 'ok',
 }
 
@@ -65,6 +67,11 @@ class _Handler(BaseHTTPRequestHandler):
         self.send_header('Content-Length', str(len(body)))
         self.end_headers()
         self.wfile.write(body)
+
+    def do_POST(self):
+        # The program's own page fetcher posts its (empty) form.
+        self.rfile.read(int(self.headers.get('Content-Length') or 0))
+        self.do_GET()
 
     def log_message(self, fmt, *args):
         pass

@@ -5,6 +5,7 @@
 #include "online/SmtpReplyReader.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QHash>
 #include <QJsonObject>
 #include <QProcess>
@@ -425,6 +426,27 @@ private slots:
         QCOMPARE(out.ok, error.isEmpty());
         QCOMPARE(out.error, error);
         QTRY_COMPARE_WITH_TIMEOUT(peer.lines, lines, 2000);
+    }
+
+    void aReceiverMayWaitInANestedLoop()
+    {
+        // What the window does with the outcome: a message box, whose event loop runs for as long as the user
+        // leaves it up. The connection being closed meanwhile must not pull anything from under the client.
+        LoopbackSmtpServer server;
+        QVERIFY(server.start());
+        SmtpMail client;
+        int outcomes = 0;
+        connect(&client, &SmtpMail::finished, this, [&outcomes] {
+            ++outcomes;
+            QEventLoop box;
+            QTimer::singleShot(2500, &box, &QEventLoop::quit);
+            box.exec();
+        });
+        client.send(loopback(server.port()), sampleMail());
+        QTRY_COMPARE_WITH_TIMEOUT(outcomes, 1, 15000);
+        QCOMPARE(server.nextRecord().value("event").toString(), QStringLiteral("mail"));
+        const Outcome again = sendAndWait(client, loopback(server.port()), sampleMail());
+        QVERIFY2(again.ok, qPrintable(again.error));
     }
 
     void unsafeAddressesAreRefusedBeforeConnecting_data()

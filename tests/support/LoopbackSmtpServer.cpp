@@ -23,7 +23,10 @@ bool LoopbackSmtpServer::available()
 bool LoopbackSmtpServer::start(const QStringList &options)
 {
     m_process.setProgram(python);
-    m_process.setArguments(QStringList{QStringLiteral(VELTRANE_SOURCE_DIR "/tools/smtp_server.py")} + options);
+    // The server ends with its standard input, so a test that dies does not leave it behind.
+    m_process.setArguments(
+        QStringList{QStringLiteral(VELTRANE_SOURCE_DIR "/tools/smtp_server.py"), QStringLiteral("--until-stdin-closes")}
+        + options);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start();
     if (!m_process.waitForStarted(10000))

@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
+#include <QQuickWindow>
 #include <QTimer>
 #include <QWebEngineDownloadRequest>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
@@ -31,9 +33,16 @@ WebNavigation::Kind kindOf(QWebEnginePage::NavigationType type)
 EnginePage::EnginePage(QWebEngineProfile *profile, WebViewHooks hooks, QObject *parent)
     : QWebEnginePage(profile, parent), m_hooks(std::move(hooks))
 {
-    connect(this, &QWebEnginePage::loadFinished, this, [this](bool ok) {
-        if (m_hooks.loadFinished)
-            m_hooks.loadFinished(ok);
+    connect(this, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
+        if (!m_hooks.loadFinished)
+            return;
+        // A navigation that turned out to be a file ends "aborted" and leaves the page as it was: no document
+        // finished loading, nor did one fail.
+        constexpr int Aborted = -3;
+        if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus)
+            m_hooks.loadFinished(true);
+        else if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus && info.errorCode() != Aborted)
+            m_hooks.loadFinished(false);
     });
 }
 
@@ -79,6 +88,8 @@ EngineView::EngineView(QWebEngineProfile *profile, WebViewHooks hooks, QWidget *
 WebView *EngineViewFactory::create(QWidget *parent, WebViewHooks hooks)
 {
     if (!m_profile) {
+        // Drawn in software, like the pages themselves: no OpenGL context and no GPU driver in the process.
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
         // Off the record: the views write nothing into the user's home.
         m_profile = QWebEngineProfile::defaultProfile();
         connect(m_profile, &QWebEngineProfile::downloadRequested, this, &EngineViewFactory::download);
