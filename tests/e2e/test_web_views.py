@@ -11,6 +11,7 @@ import unittest
 import urllib.parse
 
 import veltrane_e2e as e2e
+import e2e_extras as ex
 import web_site
 
 START = '@2026-03-05 14:28:30'
@@ -107,6 +108,10 @@ class WebViewsTest(e2e.VeltraneTestCase):
                 time.sleep(0.3)
         self.fail(f'boxes stay up: {self.prog.message_boxes()}')
 
+    def menu_is_up(self):
+        return any(g.height > 120 and ex.is_override_redirect(self.desk, w)
+                   for w, g in ex.program_windows(self.desk).items())
+
     def test_offline_start_starts_no_browser_engine(self):
         desk = self.desktop()
         folder = self.program_folder()
@@ -149,6 +154,16 @@ class WebViewsTest(e2e.VeltraneTestCase):
             self.click_until_opened(BANNER_RIGHT, f'{site}/blank/468')
             time.sleep(1)
             self.assertEqual([p for p in self.requests() if p.startswith(('/clicked', '/blank'))], [])
+
+        with self.subTest('a right click on a banner opens no menu; beside it, the program\'s menu'):
+            self.dismiss_boxes()
+            self.desk.click(self.geo.x + BANNER_LEFT[0], self.geo.y + BANNER_LEFT[1], button=3)
+            time.sleep(1.5)
+            self.assertFalse(self.menu_is_up(), 'a menu opened over the banner')
+            self.desk.click(self.geo.x + 200, self.geo.y + 120, button=3)
+            e2e.wait_until(self.menu_is_up, 10, what='the popup menu')
+            self.desk.key('Escape')
+            e2e.wait_until(lambda: not self.menu_is_up(), 10, what='the menu to close')
 
         with self.subTest('the calendar window loads its page; a link in it goes to the browser with a box'):
             self.dismiss_boxes()
