@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutWindow.h"
+#include "app/AfterFirstPaint.h"
 #include "app/Autostart.h"
 #include "app/DataBackup.h"
 #include "app/FolderDialog.h"
@@ -478,7 +479,9 @@ void MainWindow::startBanners()
     banners->setSiteUrl(m_parts->addresses.siteUrl);
     banners->setLanguageName(SystemLanguage::englishName());
     // The pages load once the window is on the screen: the engine's start never delays it.
-    banners->startUpAfterFirstPaint(this);
+    AfterFirstPaint::run(this, [banners = banners.get()] {
+        banners->startUp();
+    });
     banners->startTimer();
 }
 

@@ -5,7 +5,6 @@
 #include "platform/NetState.h"
 #include "platform/Shell.h"
 
-#include <QEvent>
 #include <QWidget>
 
 BannersView::BannersView(WebViewFactory *factory, NetState *net, Shell *shell, QObject *parent)
@@ -44,31 +43,6 @@ void BannersView::startUp()
     m_holders.first().panel->show();
     if (!navigate(WebAddresses::bannersAtStart(m_siteUrl, m_machineId(), m_languageName)))
         setHoldersVisible(false);
-}
-
-void BannersView::startUpAfterFirstPaint(QWidget *window)
-{
-    m_firstPaintWindow = window;
-    window->installEventFilter(this);
-    m_startFallback.setSingleShot(true);
-    m_startFallback.setInterval(3000);
-    connect(&m_startFallback, &QTimer::timeout, this, [this] {
-        if (m_firstPaintWindow)
-            m_firstPaintWindow->removeEventFilter(this);
-        startUp();
-    });
-    m_startFallback.start();
-}
-
-bool BannersView::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_firstPaintWindow && event->type() == QEvent::Paint) {
-        watched->removeEventFilter(this);
-        m_startFallback.stop();
-        // After the paint has reached the screen, not inside it.
-        QTimer::singleShot(0, this, &BannersView::startUp);
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 void BannersView::refresh()

@@ -44,9 +44,6 @@ public:
     /// The start-up's step: online, the strip `Panel1` shows and every banner loads (the views are made now);
     /// offline, the strip hides and nothing is made or loaded.
     void startUp();
-    /// startUp() once the window has painted for the first time (or after a few seconds when it never does),
-    /// so that making the first view never holds up the window's appearance.
-    void startUpAfterFirstPaint(QWidget *window);
     /// `Timer3Timer`: offline nothing happens; online the four holders show and every banner loads again.
     /// A banner that cannot be loaded at all (no browser engine) hides the four holders.
     void refresh();
@@ -56,9 +53,6 @@ public:
 
     /// The view of banner i (0: the wide strip), nothing before its first load.
     WebView *view(int i) const;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     bool navigate(const QList<QUrl> &addresses);
@@ -75,6 +69,4 @@ private:
     QString m_languageName;
     std::function<QString()> m_machineId;
     QTimer m_timer;
-    QTimer m_startFallback;
-    QPointer<QWidget> m_firstPaintWindow;
 };
