@@ -2,20 +2,22 @@
 
 #include <QDBusMessage>
 
-LogindPower::LogindPower() : m_bus(QDBusConnection::systemBus()) {}
+LogindPower::LogindPower() = default;
 
 LogindPower::LogindPower(const QDBusConnection &bus) : m_bus(bus) {}
 
 bool LogindPower::call(const QString &method)
 {
-    if (!m_bus.isConnected())
+    if (!m_bus)
+        m_bus = QDBusConnection::systemBus();
+    if (!m_bus->isConnected())
         return false;
     QDBusMessage message = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.login1"),
                                                           QStringLiteral("/org/freedesktop/login1"),
                                                           QStringLiteral("org.freedesktop.login1.Manager"), method);
     // false: not interactive, so no password dialog can hold the request back.
     message << false;
-    const QDBusMessage reply = m_bus.call(message, QDBus::Block, 10000);
+    const QDBusMessage reply = m_bus->call(message, QDBus::Block, 10000);
     return reply.type() == QDBusMessage::ReplyMessage;
 }
 

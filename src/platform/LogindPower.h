@@ -4,11 +4,13 @@
 #include "platform/Power.h"
 
 #include <QDBusConnection>
+#include <optional>
 
 class LogindPower : public Power
 {
 public:
-    /// The system bus by default; tests hand in a connection to a private bus.
+    /// The system bus by default, connected at the first request (nothing of D-Bus is started before);
+    /// tests hand in a connection to a private bus.
     LogindPower();
     explicit LogindPower(const QDBusConnection &bus);
 
@@ -18,5 +20,5 @@ public:
 private:
     bool call(const QString &method);
 
-    QDBusConnection m_bus;
+    std::optional<QDBusConnection> m_bus;
 };
