@@ -37,17 +37,21 @@ void Settings::read(const IniFile &file)
 
 void Settings::write(IniFile &file) const
 {
-    file.writeInteger(kSection, QStringLiteral("Left"), left);
-    file.writeInteger(kSection, QStringLiteral("Top"), top);
-    file.writeBool(kSection, QStringLiteral("N5"), n5);
-    file.writeBool(kSection, QStringLiteral("N7"), n7);
-    file.writeBool(kSection, QStringLiteral("N8"), n8);
-    file.writeBool(kSection, QStringLiteral("N9"), n9);
-    file.writeBool(kSection, QStringLiteral("N36"), n36);
-    file.writeString(kSection, QStringLiteral("language"), language);
-    file.writeDate(kSection, QStringLiteral("dayTudey"), lastGreetingDate);
-    file.writeString(kSection, QStringLiteral("DirBackup"), backupDir);
-    file.writeInteger(kSection, QStringLiteral("EcomomMesaage"), newsLeadMinutes);
+    // One replacement of the file for the whole save, not one per key (each is a rewrite and a flush to disk).
+    auto flag = [](bool on) {
+        return on ? QStringLiteral("1") : QStringLiteral("0");
+    };
+    file.writeStrings(kSection, {{QStringLiteral("Left"), QString::number(left)},
+                                 {QStringLiteral("Top"), QString::number(top)},
+                                 {QStringLiteral("N5"), flag(n5)},
+                                 {QStringLiteral("N7"), flag(n7)},
+                                 {QStringLiteral("N8"), flag(n8)},
+                                 {QStringLiteral("N9"), flag(n9)},
+                                 {QStringLiteral("N36"), flag(n36)},
+                                 {QStringLiteral("language"), language},
+                                 {QStringLiteral("dayTudey"), file.dateText(lastGreetingDate)},
+                                 {QStringLiteral("DirBackup"), backupDir},
+                                 {QStringLiteral("EcomomMesaage"), QString::number(newsLeadMinutes)}});
 }
 
 void Settings::applyTo(ProgramValues &values) const

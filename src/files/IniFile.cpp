@@ -375,7 +375,12 @@ void IniFile::writeBool(const QString &section, const QString &key, bool value)
 
 void IniFile::writeDate(const QString &section, const QString &key, const QDate &value)
 {
-    writeString(section, key, m_clock ? m_clock->formatShortDate(value) : value.toString(QStringLiteral("yyyy-MM-dd")));
+    writeString(section, key, dateText(value));
+}
+
+QString IniFile::dateText(const QDate &value) const
+{
+    return m_clock ? m_clock->formatShortDate(value) : value.toString(QStringLiteral("yyyy-MM-dd"));
 }
 
 void IniFile::commit(const QStringList &lines, const QString &eol) const

@@ -58,6 +58,8 @@ public:
     void writeBool(const QString &section, const QString &key, bool value);
     /// The date alone, in the user's short date format.
     void writeDate(const QString &section, const QString &key, const QDate &value);
+    /// The text writeDate writes for a date (for a batch of writes through writeStrings).
+    QString dateText(const QDate &value) const;
 
     /// The text written for a value (quoted and escaped only when it must be); exposed for tests.
     static QString encodeValue(const QString &value);
