@@ -56,7 +56,7 @@
 #include "platform/Failure.h"
 #include "platform/LinuxNetState.h"
 #include "platform/LogindPower.h"
-#include "platform/Mp3PlayerQt.h"
+#include "platform/Sound.h"
 #include "platform/SystemClock.h"
 #include "platform/SystemLanguage.h"
 #include "platform/X11HotKeyManager.h"
@@ -99,7 +99,7 @@ struct MainWindow::Parts
 
     HttpGetClient http;
     PageFetcher pages{&net};
-    Mp3PlayerQt player;
+    LazyMp3Player player;
     std::unique_ptr<Voice> voice;
     std::unique_ptr<Greeting> greeting;
     std::unique_ptr<ClockTicker> ticker;

@@ -1,11 +1,12 @@
 #include "app/TrayIcon.h"
 
+#include "platform/Sound.h"
+
 #include <QCursor>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QSoundEffect>
 #include <QStyleHints>
 
 TrayIcon::TrayIcon(QMenu *menu, QObject *parent) : QSystemTrayIcon(parent), m_menu(menu)
@@ -133,9 +134,11 @@ void TrayIcon::playSound(const QString &name)
     // Every alias the program asks for gets the same short chime of our own; play() returns at once.
     Q_UNUSED(name);
     if (!m_sound) {
-        m_sound = new QSoundEffect(this);
-        m_sound->setSource(QUrl(QStringLiteral("qrc:/mailbeep.wav")));
-        m_sound->setVolume(0.8f);
+        // Without the sound module nothing sounds (the log tells why once).
+        SoundFactory *sounds = SoundModule::factory();
+        if (!sounds)
+            return;
+        m_sound = sounds->createChime(QUrl(QStringLiteral("qrc:/mailbeep.wav")), 0.8f);
     }
     m_sound->play();
 }

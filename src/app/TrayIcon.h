@@ -7,9 +7,10 @@
 #include <QPointer>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <memory>
 
 class QMenu;
-class QSoundEffect;
+class Chime;
 
 class TrayIcon : public QSystemTrayIcon, public Notifier
 {
@@ -69,5 +70,5 @@ private:
     bool m_leftPopup = true;
     QString m_lastTitle;
     QString m_lastText;
-    QSoundEffect *m_sound = nullptr;
+    std::unique_ptr<Chime> m_sound;
 };
