@@ -73,8 +73,11 @@ WebView *BannersView::viewFor(int i)
         return v;
     WebViewHooks hooks;
     hooks.acceptNavigation = [this](WebNavigation::Kind kind, bool mainFrame, const QUrl &url) {
-        if (WebNavigation::decide(WebNavigation::Rule::Banner, kind, mainFrame, url) == WebNavigation::Action::Stay)
+        const WebNavigation::Action action = WebNavigation::decide(WebNavigation::Rule::Banner, kind, mainFrame, url);
+        if (action == WebNavigation::Action::Stay)
             return true;
+        if (action == WebNavigation::Action::Refuse)
+            return false;
         // Out of the engine's call first: the desktop's browser is started from the event loop.
         QTimer::singleShot(0, this, [this, url] {
             m_shell->open(url.toString());

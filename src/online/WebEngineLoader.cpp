@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QFile>
 #include <QOpenGLContext>
 #include <unistd.h>
 
@@ -40,12 +41,15 @@ WebEngineLoader::WebEngineLoader(const QString &appDir) : m_loader(appDir + QLat
 WebView *WebEngineLoader::create(QWidget *parent, WebViewHooks hooks)
 {
     if (!m_factory && !m_failed) {
-        shareDrawingContext();
-        QObject *instance = m_loader.instance();
-        m_factory = qobject_cast<WebViewFactory *>(instance);
-        if (!m_factory) {
-            m_failed = true;
-            qWarning().noquote() << "Veltrane: the web views are not available:" << m_loader.errorString();
+        m_failed = true;
+        if (!QFile::exists(m_loader.fileName())) {
+            qWarning().noquote() << "Veltrane: the web views are not available: no" << m_loader.fileName();
+        } else {
+            shareDrawingContext();
+            m_factory = qobject_cast<WebViewFactory *>(m_loader.instance());
+            m_failed = !m_factory;
+            if (m_failed)
+                qWarning().noquote() << "Veltrane: the web views are not available:" << m_loader.errorString();
         }
     }
     return m_factory ? m_factory->create(parent, std::move(hooks)) : nullptr;

@@ -22,7 +22,17 @@ bool userStarted(Kind kind)
     return false;
 }
 
-Action decide(Rule rule, Kind kind, bool mainFrame, const QUrl &url)
+bool mayHandOff(const QUrl &url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid()
+           && (scheme == QLatin1String("http") || scheme == QLatin1String("https")
+               || scheme == QLatin1String("mailto"));
+}
+
+namespace {
+
+Action ruleAction(Rule rule, Kind kind, bool mainFrame, const QUrl &url)
 {
     switch (rule) {
     case Rule::Free: return Action::Stay;
@@ -38,6 +48,16 @@ Action decide(Rule rule, Kind kind, bool mainFrame, const QUrl &url)
         return userStarted(kind) ? Action::HandOff : Action::Stay;
     }
     return Action::Stay;
+}
+
+} // namespace
+
+Action decide(Rule rule, Kind kind, bool mainFrame, const QUrl &url)
+{
+    const Action action = ruleAction(rule, kind, mainFrame, url);
+    if (action != Action::Stay && !mayHandOff(url))
+        return Action::Refuse;
+    return action;
 }
 
 } // namespace WebNavigation

@@ -40,6 +40,8 @@ enum class Action {
     HandOff,
     /// The same, and then a message box shows the flags number.
     HandOffAndShowFlags,
+    /// Cancelled and dropped: an address the desktop's browser is not given (not a web or mail address).
+    Refuse,
 };
 
 /// The flags number of a navigation: 0 for the program's own, a non-zero number for each other kind.
@@ -49,6 +51,11 @@ bool userStarted(Kind kind);
 /// The address of the running line: a navigation to an address containing this (case-sensitive) stays.
 inline constexpr const char *RunningLineMark = "BegStrok";
 
+/// Whether an address may go to the desktop's browser: http, https and mailto only. A page must not make the
+/// desktop open a local file or start whatever handles another scheme.
+bool mayHandOff(const QUrl &url);
+
+/// Stay, or hand off (Refuse in place of a hand-off the address may not have).
 Action decide(Rule rule, Kind kind, bool mainFrame, const QUrl &url);
 
 } // namespace WebNavigation

@@ -189,6 +189,8 @@ WebViewHooks WebPageWindow::hooksFor(WebNavigation::Rule rule)
         const WebNavigation::Action action = WebNavigation::decide(rule, kind, mainFrame, url);
         if (action == WebNavigation::Action::Stay)
             return true;
+        if (action == WebNavigation::Action::Refuse)
+            return false;
         const int flags = WebNavigation::flags(kind);
         // The browser and the box come from the event loop, after the engine's call has returned.
         QTimer::singleShot(0, this, [this, url, action, flags] {

@@ -1,7 +1,9 @@
 """The embedded web views against a loopback stand-in of the maker's site: an offline start maps and starts no
 browser engine; online, the four banners ask for their pages (the wide one with the machine id and the language);
-a link clicked in a banner, in the calendar window or in a new-window link goes to the desktop's browser (a
-recording `xdg-open` put first on PATH) and never into the view; the installer downloads through the hidden view.
+a link clicked in a banner, in the calendar window, in the video window or in a new-window link goes to the
+desktop's browser (a recording `xdg-open` put first on PATH) and never into the view; a right click on a banner
+opens no menu; the video window follows the chosen provider and the date; the installer downloads through the
+hidden view.
 """
 
 import os
@@ -23,6 +25,9 @@ BANNER_LEFT = (100, 240)
 BANNER_RIGHT = (380, 240)
 # From the clock view: N1, N19 "Онлайн - помощь" -> N17, N18, N11 "Экономический календарь".
 CALENDAR_ITEM = ['Down', 'Down', 'Right', 'Down', 'Down', 'Return']
+# ... N35, N23, Forex1 "Видео прогноз Forex" -> InstaForex1, N14 "MaxiForex", N10 "MMCIS".
+MAXIFOREX_ITEM = ['Down'] * 6 + ['Right', 'Down', 'Return']
+MMCIS_ITEM = ['Down'] * 6 + ['Right', 'Down', 'Down', 'Return']
 
 
 def engine_processes(pid):
@@ -83,6 +88,29 @@ class WebViewsTest(e2e.VeltraneTestCase):
                                             env={'PATH': self.browser_path()})
         self.win = self.prog.wait_main_window(timeout=90)
         self.geo = self.desk.geometry(self.win)
+
+    def choose(self, keys):
+        """A command of the main window's popup menu, by its keys (the main window brought up first: a web window
+        may lie over it)."""
+        self.dismiss_boxes()
+        self.desk.run(['xdotool', 'windowactivate', '--sync', str(self.win)], check=False)
+        self.desk.click(self.geo.x + 200, self.geo.y + 120, button=3)
+        e2e.wait_until(self.menu_is_up, 10, what='the popup menu')
+        time.sleep(0.3)
+        for key in keys:
+            self.desk.key(key)
+            time.sleep(0.25)
+
+    def click_in_until_opened(self, wid, xy, address, tries=10):
+        """Clicks at a window's client coordinates until the recording browser got the address."""
+        for _ in range(tries):
+            self.dismiss_boxes()
+            self.desk.run(['xdotool', 'mousemove', '--window', str(wid), str(xy[0]), str(xy[1]), 'click', '1'])
+            try:
+                return e2e.wait_until(lambda: address in self.opened(), 3, what=f'{address} in the browser')
+            except e2e.HarnessError:
+                continue
+        self.fail(f'{address} never reached the browser; it got {self.opened()}')
 
     def click_until_opened(self, xy, address, tries=10):
         """Clicks at window coordinates until the recording browser got the address (the page may still load)."""
@@ -167,11 +195,7 @@ class WebViewsTest(e2e.VeltraneTestCase):
 
         with self.subTest('the calendar window loads its page; a link in it goes to the browser with a box'):
             self.dismiss_boxes()
-            self.desk.click(self.geo.x + 200, self.geo.y + 120, button=3)
-            time.sleep(0.8)
-            for key in CALENDAR_ITEM:
-                self.desk.key(key)
-                time.sleep(0.25)
+            self.choose(CALENDAR_ITEM)
             calendar = self.prog.wait_window(name='^Экономический календарь$', timeout=30)
             e2e.wait_until(lambda: '/Veltrane/ek.htm' in self.requests(), 30, what='the calendar page')
             self.geo = self.desk.geometry(calendar)
@@ -179,6 +203,38 @@ class WebViewsTest(e2e.VeltraneTestCase):
             e2e.wait_until(lambda: any(t == 'Veltrane' for _, t in self.prog.message_boxes()), 10,
                            what='the box with the navigation flags')
             self.assertNotIn('/clicked/ek', self.requests())
+
+        self.assertEqual(self.prog.terminate(timeout=60), 0)
+
+    def test_video_window(self):
+        self.start_online()
+        site = f'http://127.0.0.1:{PORT}'
+        self.choose(MAXIFOREX_ITEM)
+        video = self.prog.wait_window(name='^Видео прогноз$', timeout=30)
+
+        with self.subTest('MaxiForex: the day\'s video under the key "t" in the short date form, and the running line'):
+            e2e.wait_until(lambda: {'/Veltrane/videoPrognoz.php?t=05.03.2026', '/Veltrane/BegStroka.php'}
+                           <= set(self.requests()), 30, what='the video page and the running line')
+
+        with self.subTest('a link in the running line goes to the browser without a box'):
+            # The running line fills the top bar left of the 180-pixel date picker.
+            self.click_in_until_opened(video, (100, 14), f'{site}/clicked/line')
+            time.sleep(1)
+            self.assertEqual([t for _, t in self.prog.message_boxes() if t == 'Veltrane'], [])
+
+        with self.subTest('a link in the video page goes to the browser with a box'):
+            self.click_in_until_opened(video, (380, 330), f'{site}/clicked/video')
+            e2e.wait_until(lambda: any(t == 'Veltrane' for _, t in self.prog.message_boxes()), 10,
+                           what='the box with the navigation flags')
+
+        with self.subTest('another provider while the window is open: brought forward, nothing reloaded'):
+            before = len(self.requests())
+            self.choose(MMCIS_ITEM)
+            e2e.wait_until(lambda: self.desk.run(['xdotool', 'getactivewindow']).strip() == str(video), 10,
+                           what='the video window in front')
+            time.sleep(2)
+            self.assertEqual([p for p in self.requests()[before:] if p.startswith('/Veltrane/video')], [])
+            self.assertNotIn('/clicked/video', self.requests())
 
         self.assertEqual(self.prog.terminate(timeout=60), 0)
 

@@ -63,6 +63,17 @@ private slots:
         QTest::newRow("line, a click in a frame")
             << Rule::RunningLine << Kind::LinkClicked << false << other << Action::HandOff;
         QTest::newRow("line, new window") << Rule::RunningLine << Kind::NewWindow << true << line << Action::HandOff;
+        // Only web and mail addresses go to the desktop; anything else is dropped, whoever asked.
+        QTest::newRow("banner, mail link") << Rule::Banner << Kind::LinkClicked << true
+                                           << QStringLiteral("mailto:author@127.0.0.1") << Action::HandOff;
+        QTest::newRow("banner, local file")
+            << Rule::Banner << Kind::LinkClicked << true << QStringLiteral("file:///usr/bin/xterm") << Action::Refuse;
+        QTest::newRow("page, other scheme")
+            << Rule::Page << Kind::NewWindow << true << QStringLiteral("steam://run/1") << Action::Refuse;
+        QTest::newRow("line, local file")
+            << Rule::RunningLine << Kind::Program << true << QStringLiteral("file:///etc/passwd") << Action::Refuse;
+        QTest::newRow("banner, program's own load stays whatever it is")
+            << Rule::Banner << Kind::Program << true << QStringLiteral("file:///tmp/x.html") << Action::Stay;
         // The hidden download view lets everything through.
         QTest::newRow("download view, link") << Rule::Free << Kind::LinkClicked << true << other << Action::Stay;
     }

@@ -3,9 +3,11 @@
 #include "FakeWebViews.h"
 #include "online/BannersView.h"
 #include "online/InstallerDownloadView.h"
+#include "online/WebEngineLoader.h"
 #include "online/WebPageWindow.h"
 
 #include <QDateEdit>
+#include <QRegularExpression>
 #include <QTest>
 
 using WebNavigation::Kind;
@@ -311,6 +313,16 @@ private slots:
         QCOMPARE(fakes.prompts.shown.size(), 3);
         QCOMPARE(fakes.prompts.shown.at(2).kind, QStringLiteral("error"));
         QVERIFY(fakes.prompts.shown.at(2).text.contains(installer.toString()));
+    }
+
+    void aMissingEngineModuleGivesNoViewsAndIsNotRetried()
+    {
+        WebEngineLoader loader(QStringLiteral("/nonexistent-folder/"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("web views are not available")));
+        QVERIFY(!loader.create(nullptr, {}));
+        QVERIFY(!loader.isLoaded());
+        // Reported once: the second view asks nothing and logs nothing.
+        QVERIFY(!loader.create(nullptr, {}));
     }
 
     void installerDownloadWithoutBrowserEngineSaysSo()
