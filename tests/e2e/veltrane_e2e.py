@@ -554,6 +554,9 @@ class Desktop:
             'XDG_DATA_HOME': os.path.join(self.home, '.local', 'share'),
             'XDG_CACHE_HOME': os.path.join(self.home, '.cache'),
             'DBUS_SESSION_BUS_ADDRESS': 'disabled:',
+            # One GStreamer plugin registry for the whole run: with a new home each time, every first playback
+            # scanned all plugins again, which under load delayed the sound by tens of seconds.
+            'GST_REGISTRY': os.path.join(tempfile.gettempdir(), f'veltrane-e2e-gst-registry-{os.getuid()}.bin'),
             'LANG': 'C.UTF-8',
             'TZ': 'UTC',
         }
