@@ -9,16 +9,31 @@
 #include <QDateEdit>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QPalette>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <malloc.h>
 
 namespace {
 
 constexpr int BarHeight = 28;
 constexpr int PickerWidth = 180;
+// The video window: its client size, and the least it takes on the screen with its frame.
+constexpr QSize VideoClient(764, 632);
+constexpr QSize VideoMinimumOuter(780, 670);
+// The video window's ground: the classic desktop blue, as the desktop has no colour setting of its own here.
+constexpr QRgb DesktopColour = 0x3A6EA5;
+// How long a window manager may take to put its frame around a new window.
+constexpr int FrameSettleMs = 300;
+
+void centreOnScreen(QWidget *window)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        window->move(screen->availableGeometry().center() - window->frameGeometry().center() + window->pos());
+}
 
 } // namespace
 
@@ -53,13 +68,34 @@ WebPageWindow::WebPageWindow(Kind kind, const Context &context, QWidget *parent)
         setWindowTitle(QStringLiteral("Видео прогноз"));
         setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                        | Qt::WindowCloseButtonHint);
-        setFixedSize(764, 632);
+        setFixedSize(VideoClient);
+        setAutoFillBackground(true);
+        {
+            QPalette ground = palette();
+            ground.setColor(QPalette::Window, QColor(DesktopColour));
+            setPalette(ground);
+        }
         break;
     }
-    if (kind != Kind::Calendar) {
-        if (const QScreen *screen = QGuiApplication::primaryScreen())
-            move(screen->availableGeometry().center() - rect().center());
-    }
+    if (kind != Kind::Calendar)
+        centreOnScreen(this);
+}
+
+QSize WebPageWindow::clientForOuterMinimum(QSize client, QSize outer, QSize minOuter)
+{
+    return client
+           + QSize(std::max(0, minOuter.width() - outer.width()), std::max(0, minOuter.height() - outer.height()));
+}
+
+void WebPageWindow::keepMinimumOuterSize()
+{
+    if (!isVisible())
+        return;
+    const QSize client = clientForOuterMinimum(size(), frameGeometry().size(), VideoMinimumOuter);
+    if (client == size())
+        return;
+    setFixedSize(client);
+    centreOnScreen(this);
 }
 
 WebPageWindow::~WebPageWindow()
@@ -106,9 +142,10 @@ void WebPageWindow::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (event->spontaneous())
         return; // back from being minimised: the pages are there
-    if (m_kind == Kind::Video)
+    if (m_kind == Kind::Video) {
         showVideo();
-    else
+        QTimer::singleShot(FrameSettleMs, this, &WebPageWindow::keepMinimumOuterSize);
+    } else
         showPages();
 }
 

@@ -47,12 +47,17 @@ public:
     /// `Panel3`: the running line's place in the video window's top bar.
     QWidget *runningLinePanel() const { return m_lineHolder; }
 
+    /// The client size that gives a window at least minOuter outside, given its client and outer sizes now.
+    static QSize clientForOuterMinimum(QSize client, QSize outer, QSize minOuter);
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void createVideoBar();
+    /// The video window grows, once its frame is known, to at least its smallest outer size, and is centred.
+    void keepMinimumOuterSize();
     void showPages();
     void showVideo();
     void dateChanged();

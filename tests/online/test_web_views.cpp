@@ -245,6 +245,35 @@ private slots:
         QVERIFY(!window.datePicker()->isEnabled());
     }
 
+    void videoWindowTakesAtLeastItsSmallestOuterSize_data()
+    {
+        QTest::addColumn<QSize>("outer");
+        QTest::addColumn<QSize>("client");
+        QTest::newRow("no frame") << QSize(764, 632) << QSize(780, 670);
+        QTest::newRow("thin frame and a title") << QSize(768, 656) << QSize(776, 646);
+        QTest::newRow("frame as large as needed") << QSize(780, 670) << QSize(764, 632);
+        QTest::newRow("frame larger than needed") << QSize(790, 700) << QSize(764, 632);
+    }
+
+    void videoWindowTakesAtLeastItsSmallestOuterSize()
+    {
+        QFETCH(QSize, outer);
+        QFETCH(QSize, client);
+        QCOMPARE(WebPageWindow::clientForOuterMinimum(QSize(764, 632), outer, QSize(780, 670)), client);
+    }
+
+    void videoWindowGrowsOnceShownAndHasTheDesktopGround()
+    {
+        Windows w;
+        WebPageWindow window(WebPageWindow::Kind::Video, w.context());
+        window.setVideoProvider(QStringLiteral("MaxiForex"));
+        QCOMPARE(window.size(), QSize(764, 632));
+        window.open();
+        QTRY_VERIFY(window.frameGeometry().width() >= 780 && window.frameGeometry().height() >= 670);
+        QVERIFY(window.autoFillBackground());
+        QCOMPARE(window.palette().color(QPalette::Window), QColor(0x3A, 0x6E, 0xA5));
+    }
+
     void runningLineKeepsItselfAndSendsTheRestOut()
     {
         Windows w;
