@@ -196,20 +196,25 @@ class HostileFolderTest(e2e.VeltraneTestCase):
         folder = self.prepared_folder('note1.rtf', writer(note_rtf(1)))
         out = tempfile.mkdtemp(prefix='after-', dir=self.workdir)
         # A 2 MB tmpfs over the program folder, seen by the program alone (its own mount namespace); the executable
-        # is bound into it, so the program folder is the full one. Everything is copied out once the program ends.
+        # and the modules it loads are bound into it, so the program folder is the full one. Everything is copied
+        # out once the program ends.
         script = r'''
 set -e
 mount --make-rprivate /
 stage=$(mktemp -d)
 cp -a "$VT_DIR"/. "$stage"/
 mount -t tmpfs -o size=2m tmpfs "$VT_DIR"
-for f in "$stage"/*; do [ "${f##*/}" = Veltrane ] || cp -a "$f" "$VT_DIR"/; done
-: > "$VT_DIR/Veltrane"
-mount --bind "$stage/Veltrane" "$VT_DIR/Veltrane"
+for f in "$stage"/*; do
+  n=${f##*/}
+  case "$n" in
+    Veltrane|*.so) : > "$VT_DIR/$n"; mount --bind "$f" "$VT_DIR/$n" ;;
+    *) cp -a "$f" "$VT_DIR"/ ;;
+  esac
+done
 set +e
 "$@"
 rc=$?
-for f in "$VT_DIR"/*; do case "${f##*/}" in Veltrane|filler) ;; *) cp -a "$f" "$VT_OUT"/ ;; esac; done
+for f in "$VT_DIR"/*; do case "${f##*/}" in Veltrane|*.so|filler) ;; *) cp -a "$f" "$VT_OUT"/ ;; esac; done
 exit $rc
 '''
         wrap = e2e.offline_wrap() + ['unshare', '-m', 'sh', '-c', script, 'sh']
