@@ -306,10 +306,7 @@ void MainWindow::createShell()
 
     m_label4->installEventFilter(this);
     connect(m_menu->item(QStringLiteral("N1")), &QAction::triggered, qApp, &QCoreApplication::quit);
-    connect(m_menu->item(QStringLiteral("N15")), &QAction::triggered, this, [this] {
-        if (m_aboutWindow)
-            m_aboutWindow->show(), m_aboutWindow->raise();
-    });
+    connect(m_menu->item(QStringLiteral("N15")), &QAction::triggered, this, &MainWindow::showAboutWindow);
     connect(m_menu, &PopupMenuWidget::newsLeadChosen, this, [this](int minutes) {
         m_values.newsLeadMinutes = minutes;
         if (m_parts->newsAlerts)
@@ -693,8 +690,18 @@ void MainWindow::wireNotes()
         });
 }
 
+void MainWindow::showAboutWindow()
+{
+    // A click before the other windows were made (they come after the first picture) makes them now.
+    createOtherWindows();
+    m_aboutWindow->show();
+    m_aboutWindow->raise();
+}
+
 void MainWindow::createOtherWindows()
 {
+    if (m_aboutWindow)
+        return; // made already, for a click that came before the window's first picture
     auto *about = new AboutWindow;
     try {
         about->loadLang(m_values.appDir, m_values.langCode, m_values.programVersion);
@@ -788,9 +795,8 @@ void MainWindow::reportFailure(const QString &text)
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     // A click on the bottom caption opens the About window, without making it modal.
-    if (watched == m_label4 && event->type() == QEvent::MouseButtonRelease && m_aboutWindow) {
-        m_aboutWindow->show();
-        m_aboutWindow->raise();
+    if (watched == m_label4 && event->type() == QEvent::MouseButtonRelease) {
+        showAboutWindow();
         return true;
     }
     // `Label3Click`: the installer is downloaded; the notice stays until a tick finds nothing newer.

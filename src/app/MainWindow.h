@@ -37,8 +37,10 @@ public:
 
     const ProgramValues &values() const { return m_values; }
 
-    /// The About, web, reminder and countdown windows, created hidden in this order after the start-up.
+    /// The About, web, reminder and countdown windows, created hidden in this order after the start-up (once).
     void createOtherWindows();
+    /// The About window comes up (from the bottom caption or the menu), made first if it is not yet.
+    void showAboutWindow();
     /// The tray icon appears (made hidden with the window; shown once the window is on the screen).
     void showTrayIcon();
 

@@ -160,8 +160,11 @@ class CalendarFeedTest(e2e.VeltraneTestCase):
         prog = self.start('Europe/Moscow', silent=True)
         # The window is up while the request is still unanswered; the download gives up on its own.
         e2e.wait_until(lambda: feed_requests(self.log), 30, what='the feed request')
+        # The request leaves during the start-up, so the window may still be on its way: it must come well
+        # before the download's 10 s are out.
+        e2e.wait_until(lambda: self.desk.windows(cls=e2e.PROGRAM_NAME, name=f'^{e2e.PROGRAM_NAME}$'), 8,
+                       what='the main window while the feed is unanswered')
         self.assertNotIn('calendar feed', prog.output())
-        self.assertTrue(self.desk.windows(cls=e2e.PROGRAM_NAME, name=f'^{e2e.PROGRAM_NAME}$'))
         prog.wait_output(r'calendar feed not loaded: no complete answer within 10000 ms', timeout=60)
         self.assertEqual(prog.terminate(timeout=60), 0)
         self.assertEqual(calendar_rows(self.folder), [])
