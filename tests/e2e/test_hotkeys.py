@@ -1,8 +1,6 @@
 """Global hot keys: Ctrl+Alt+C starts the calculator found on PATH from anywhere on the desktop, with Num Lock on
 too; a second copy of the program cannot take the keys and says so."""
 
-import os
-import stat
 import time
 import unittest
 
@@ -15,22 +13,12 @@ HELD_ELSEWHERE = r'hot key Ctrl\+Alt\+C is held by another program'
 class HotKeysTest(e2e.VeltraneTestCase):
 
     def recording_path(self):
-        """A folder put first on PATH with a calculator that only writes down that it was started."""
-        bin_dir = os.path.join(self.workdir, 'bin')
-        os.makedirs(bin_dir)
-        self.started_log = os.path.join(self.workdir, 'started.log')
-        script = os.path.join(bin_dir, 'gnome-calculator')
-        with open(script, 'w') as f:
-            f.write(f'#!/bin/sh\necho "calculator $*" >> "{self.started_log}"\n')
-        os.chmod(script, os.stat(script).st_mode | stat.S_IXUSR | stat.S_IXGRP | stat.S_IXOTH)
-        return bin_dir + os.pathsep + os.environ.get('PATH', '/usr/bin:/bin')
+        """A PATH with a calculator first on it that only writes down that it was started."""
+        self.calculator = e2e.RecordingCommand(self.workdir, 'gnome-calculator', 'calculator $*')
+        return self.calculator.path
 
     def starts(self):
-        try:
-            with open(self.started_log) as f:
-                return f.read().splitlines()
-        except FileNotFoundError:
-            return []
+        return self.calculator.calls()
 
     def press_and_count(self, desk, *keys):
         """Presses the keys and returns how many times the calculator started because of them."""

@@ -7,7 +7,6 @@ hidden view.
 """
 
 import os
-import stat
 import time
 import unittest
 import urllib.parse
@@ -58,22 +57,12 @@ def machine_id(interfaces):
 class WebViewsTest(e2e.VeltraneTestCase):
 
     def browser_path(self):
-        """A folder first on PATH whose xdg-open only writes down the address it was given."""
-        bin_dir = os.path.join(self.workdir, 'bin')
-        os.makedirs(bin_dir)
-        self.opened_log = os.path.join(self.workdir, 'opened.log')
-        script = os.path.join(bin_dir, 'xdg-open')
-        with open(script, 'w') as f:
-            f.write(f'#!/bin/sh\necho "$1" >> "{self.opened_log}"\n')
-        os.chmod(script, os.stat(script).st_mode | stat.S_IXUSR | stat.S_IXGRP | stat.S_IXOTH)
-        return bin_dir + os.pathsep + os.environ.get('PATH', '/usr/bin:/bin')
+        """A PATH with an xdg-open first on it that only writes down the address it was given."""
+        self.browser = e2e.RecordingCommand(self.workdir, 'xdg-open', '$1')
+        return self.browser.path
 
     def opened(self):
-        try:
-            with open(self.opened_log) as f:
-                return f.read().splitlines()
-        except FileNotFoundError:
-            return []
+        return self.browser.calls()
 
     def requests(self):
         return [r['path'] for r in web_site.read_log(self.site_log) if 'path' in r]

@@ -30,6 +30,7 @@ import os
 import re
 import shutil
 import signal
+import stat
 import struct
 import subprocess
 import tempfile
@@ -920,6 +921,27 @@ for _sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
         signal.signal(_sig, _on_signal)
     except ValueError:
         pass  # not the main thread
+
+
+class RecordingCommand:
+    """A command put first on PATH that only writes down each call, one line per call (line: shell words)."""
+
+    def __init__(self, workdir, name, line='$*'):
+        bin_dir = os.path.join(workdir, 'bin')
+        os.makedirs(bin_dir, exist_ok=True)
+        self.log = os.path.join(workdir, f'{name}.calls')
+        script = os.path.join(bin_dir, name)
+        with open(script, 'w') as f:
+            f.write(f'#!/bin/sh\necho "{line}" >> "{self.log}"\n')
+        os.chmod(script, os.stat(script).st_mode | stat.S_IXUSR | stat.S_IXGRP | stat.S_IXOTH)
+        self.path = bin_dir + os.pathsep + os.environ.get('PATH', '/usr/bin:/bin')
+
+    def calls(self):
+        try:
+            with open(self.log) as f:
+                return f.read().splitlines()
+        except FileNotFoundError:
+            return []
 
 
 class VeltraneTestCase(unittest.TestCase):
