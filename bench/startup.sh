@@ -5,7 +5,9 @@
 # (one home folder) and cold (an unprivileged user with a new empty home folder and its own session bus for each
 # start). Runs as root (the network namespace, the user switch, making the user `veltrane-bench` when missing).
 # Usage: bench/startup.sh [runs]      (VELTRANE_BUILD_DIR picks the build folder; default build/;
-#                                      VELTRANE_BENCH_SETTINGS="warm" or "cold" runs only one of the two)
+#                                      VELTRANE_BENCH_SETTINGS="warm" or "cold" runs only one of the two;
+#                                      VELTRANE_BENCH_SMAPS=folder keeps /proc/PID/smaps and status of every start
+#                                      there, for bench/smaps_diff.py)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

@@ -127,6 +127,16 @@ def wait_for_paint(pixels, running, mapped_now, started, output):
     return painted, mapped
 
 
+def keep_smaps(pid, label):
+    """With VELTRANE_BENCH_SMAPS=folder, keeps /proc/PID/smaps of each start there (label.smaps): where the resident
+    memory is, mapping by mapping."""
+    folder = os.environ.get('VELTRANE_BENCH_SMAPS')
+    if folder:
+        os.makedirs(folder, exist_ok=True)
+        shutil.copyfile(f'/proc/{pid}/smaps', os.path.join(folder, f'{label}.smaps'))
+        shutil.copyfile(f'/proc/{pid}/status', os.path.join(folder, f'{label}.status'))
+
+
 def idle_cpu_percent(pid):
     before = cpu_seconds(pid)
     time.sleep(IDLE)
@@ -203,6 +213,7 @@ def bare_run(desk, pixels, setting, bare, n):
         time.sleep(SETTLE)
         pid = pid_running(proc.pid, bare)
         rss = vm_rss_kb(pid)
+        keep_smaps(pid, f'bare-{setting.name}{n}')
         cpu = idle_cpu_percent(pid)
         return painted - started, mapped - started, rss, rss, cpu
     finally:
@@ -226,6 +237,7 @@ def one_run(desk, pixels, setting, n):
         if boxes:
             print(f'{setting.name} run {n}: a message box is open: {[title for _, title in boxes]}', flush=True)
         rss, tree = prog.rss_kb(), prog.tree_rss_kb()
+        keep_smaps(prog.pid, f'program-{setting.name}{n}')
         cpu = idle_cpu_percent(prog.pid)
         prog.terminate(timeout=60)
         return painted - started, mapped - started, rss, tree, cpu
