@@ -205,6 +205,8 @@ def pid_running(root, exe):
 
 def bare_run(desk, pixels, setting, bare, n):
     wrap, env = setting.prepare(n, 'bare')
+    # The same locale, zone and platform as the program's start, so the comparison is like for like.
+    env = dict(env, LANG='ru_RU.UTF-8', LC_ALL='ru_RU.UTF-8', LANGUAGE='', TZ='Europe/Moscow', QT_QPA_PLATFORM='xcb')
     started = time.monotonic()
     proc = desk.start_process(f'bare-{setting.name}{n}', wrap + [bare], env)
     try:
