@@ -70,6 +70,17 @@ class FilesTest(unittest.TestCase):
             folder = e2e.ProgramFolder(src, dst)
             self.assertEqual(folder.names(), ['Veltrane'])
 
+    def test_faketime_leftovers_of_dead_wrappers_are_swept(self):
+        dead = subprocess.Popen(['true'])
+        dead.wait()
+        with tempfile.TemporaryDirectory() as shm:
+            names = [f'sem.faketime_sem_{dead.pid}', f'faketime_shm_{dead.pid}',
+                     f'sem.faketime_sem_{os.getpid()}', f'faketime_shm_{os.getpid()}', 'faketime_shm_x', 'other_1']
+            for name in names:
+                open(os.path.join(shm, name), 'w').close()
+            e2e.sweep_faketime_leftovers(shm)
+            self.assertEqual(sorted(os.listdir(shm)), sorted(names[2:]))
+
 
 class DesktopTest(e2e.VeltraneTestCase):
     """A stand-in program (xmessage copied as Veltrane) on a private desktop."""

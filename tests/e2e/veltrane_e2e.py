@@ -157,6 +157,27 @@ def _alive(pid):
     return stat[stat.rfind(b')') + 2:stat.rfind(b')') + 3] != b'Z'
 
 
+_FAKETIME_LEFTOVER = re.compile(r'^(?:sem\.faketime_sem_|faketime_shm_)(\d+)$')
+
+
+def sweep_faketime_leftovers(shm='/dev/shm'):
+    """Removes the semaphores and shared memory that killed faketime wrappers left behind.
+
+    The wrapper names them after its own pid and refuses to start ("sem_open: File exists") when a dead
+    wrapper's pair still carries the pid it has been given; only the pairs of dead pids are removed."""
+    try:
+        names = os.listdir(shm)
+    except OSError:
+        return
+    for name in names:
+        m = _FAKETIME_LEFTOVER.match(name)
+        if m and not _alive(int(m.group(1))):
+            try:
+                os.unlink(os.path.join(shm, name))
+            except OSError:
+                pass
+
+
 def pids_running(folder):
     """Pids of the processes whose executable lies inside folder."""
     prefix = os.path.realpath(folder) + os.sep
@@ -665,6 +686,7 @@ class Desktop:
         if faketime:
             spec = faketime if speed is None else f'{faketime} x{speed:g}'
             cmd = ['faketime', '-f', spec] + cmd
+            sweep_faketime_leftovers()
             # Without it libfaketime rewrites the times of every stat(), and the program's file checks slow down.
             run_env.setdefault('NO_FAKE_STAT', '1')
         if wrap:
