@@ -33,8 +33,11 @@ public:
 
 bool showHintForFiveSeconds(QObject *receiver, QEvent *event)
 {
+    // The type first: this runs for every event the program receives.
+    if (event->type() != QEvent::ToolTip)
+        return false;
     auto *widget = qobject_cast<QWidget *>(receiver);
-    if (event->type() != QEvent::ToolTip || !widget || widget->toolTip().isEmpty())
+    if (!widget || widget->toolTip().isEmpty())
         return false;
     QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), widget->toolTip(), widget, {}, 5000);
     return true;
