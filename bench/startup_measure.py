@@ -9,7 +9,10 @@ system font cache is brought up to date first (fc-cache -s), so that no run pays
 
 The first paint is seen on the screen itself: a pixel of the 24-hour ruler (navy once the clock face is drawn) is
 read straight from the X server about every millisecond. Window mapped is timed too. Memory is VmRSS of the program
-itself and of its whole process tree, SETTLE seconds after the first paint. Prints one line per run and a summary.
+itself and of its whole process tree, SETTLE seconds after the first paint. Idle CPU is read over IDLE seconds from
+SETTLE seconds after the first paint (which on a first start includes the greeting's check and settings save at
+the tenth second) and, from the same run, over IDLE seconds from LATE_IDLE_FROM seconds after it. Prints one line
+per run and a summary.
 """
 
 import ctypes
@@ -30,6 +33,9 @@ import veltrane_e2e as e2e  # noqa: E402
 SETTLE = 5.0
 # CPU time is read over this many idle seconds after SETTLE (VELTRANE_BENCH_IDLE overrides; 60 by default).
 IDLE = float(os.environ.get('VELTRANE_BENCH_IDLE', '60'))
+# A second idle figure over as many seconds from this long after the first paint: past the start-up's one-off
+# work of the first seconds (on a first start the greeting's once-a-day check and settings save at tick 10).
+LATE_IDLE_FROM = 15.0
 # The window opens at 200, 200 in a fresh folder; the ruler strip is navy, and left of the first hour line and its
 # label (x 20, x 6) nothing else is drawn on it.
 RULER_PIXEL = (200 + 3, 200 + 10)
@@ -137,10 +143,19 @@ def keep_smaps(pid, label):
         shutil.copyfile(f'/proc/{pid}/status', os.path.join(folder, f'{label}.status'))
 
 
-def idle_cpu_percent(pid):
-    before = cpu_seconds(pid)
-    time.sleep(IDLE)
-    return (cpu_seconds(pid) - before) / IDLE * 100 if IDLE > 0 else 0.0
+def idle_cpu_percent(pid, painted):
+    """CPU time while idle, in % of one core: (over IDLE s from SETTLE s after the first paint, over IDLE s from
+    LATE_IDLE_FROM s after it). Both windows are read from one run, so the second costs only the difference."""
+    if IDLE <= 0:
+        return 0.0, 0.0
+    late_from = max(LATE_IDLE_FROM, SETTLE)
+    marks = sorted({SETTLE, late_from, SETTLE + IDLE, late_from + IDLE})
+    cpu = {}
+    for mark in marks:
+        time.sleep(max(0.0, painted + mark - time.monotonic()))
+        cpu[mark] = cpu_seconds(pid)
+    return ((cpu[SETTLE + IDLE] - cpu[SETTLE]) / IDLE * 100,
+            (cpu[late_from + IDLE] - cpu[late_from]) / IDLE * 100)
 
 
 class Setting:
@@ -216,17 +231,17 @@ def bare_run(desk, pixels, setting, bare, n):
         pid = pid_running(proc.pid, bare)
         rss = vm_rss_kb(pid)
         keep_smaps(pid, f'bare-{setting.name}{n}')
-        cpu = idle_cpu_percent(pid)
-        return painted - started, mapped - started, rss, rss, cpu
+        cpu, late_cpu = idle_cpu_percent(pid, painted)
+        return painted - started, mapped - started, rss, rss, cpu, late_cpu
     finally:
         proc.stop()
         desk.processes.remove(proc)
 
 
-def one_run(desk, pixels, setting, n):
-    wrap, env = setting.prepare(n, 'program')
-    parent = tempfile.mkdtemp(prefix=f'run-{setting.name}{n}-', dir=setting.workdir)
-    folder = e2e.ProgramFolder(e2e.program_source_dir(), parent)
+def one_run(desk, pixels, setting, n, source, label='program'):
+    wrap, env = setting.prepare(n, label)
+    parent = tempfile.mkdtemp(prefix=f'{label}-{setting.name}{n}-', dir=setting.workdir)
+    folder = e2e.ProgramFolder(source, parent)
     if setting.user:
         chown_tree(parent, setting.user)
     started = time.monotonic()
@@ -239,30 +254,32 @@ def one_run(desk, pixels, setting, n):
         if boxes:
             print(f'{setting.name} run {n}: a message box is open: {[title for _, title in boxes]}', flush=True)
         rss, tree = prog.rss_kb(), prog.tree_rss_kb()
-        keep_smaps(prog.pid, f'program-{setting.name}{n}')
-        cpu = idle_cpu_percent(prog.pid)
+        keep_smaps(prog.pid, f'{label}-{setting.name}{n}')
+        cpu, late_cpu = idle_cpu_percent(prog.pid, painted)
         prog.terminate(timeout=60)
-        return painted - started, mapped - started, rss, tree, cpu
+        return painted - started, mapped - started, rss, tree, cpu, late_cpu
     finally:
         prog.stop()
 
 
 def report(label, n, r):
-    painted, mapped, rss, tree, cpu = r
+    painted, mapped, rss, tree, cpu, late_cpu = r
     print(f'{label} run {n}: mapped {mapped * 1000:.0f} ms, first paint {painted * 1000:.0f} ms, '
-          f'VmRSS {rss / 1024:.1f} MiB (tree {tree / 1024:.1f} MiB), idle CPU {cpu:.3f} % over {IDLE:g} s', flush=True)
+          f'VmRSS {rss / 1024:.1f} MiB (tree {tree / 1024:.1f} MiB), idle CPU {cpu:.3f} % over {IDLE:g} s '
+          f'from {SETTLE:g} s, {late_cpu:.3f} % from {LATE_IDLE_FROM:g} s', flush=True)
 
 
 ROWS = [('to window mapped, ms', lambda r: r[1] * 1000, '.0f'),
         ('to first paint, ms', lambda r: r[0] * 1000, '.0f'),
         ('VmRSS, MiB', lambda r: r[2] / 1024, '.1f'), ('VmRSS of the tree, MiB', lambda r: r[3] / 1024, '.1f'),
-        (f'idle CPU over {IDLE:g} s, %', lambda r: r[4], '.3f')]
+        (f'idle CPU over {IDLE:g} s, %', lambda r: r[4], '.3f'),
+        (f'  the same from {LATE_IDLE_FROM:g} s, %', lambda r: r[5], '.3f')]
 
 
-def summary(title, runs, ours, base):
+def summary(title, runs, ours, base, base_name='bare'):
     med = statistics.median
     print(f'{title}: medians of {runs} interleaved offline starts')
-    print(f'  {"":26} {"program":>10} {"bare":>10} {"ratio":>7} {"diff":>9}')
+    print(f'  {"":26} {"program":>10} {base_name:>10} {"ratio":>7} {"diff":>9}')
     for name, pick, fmt in ROWS:
         a = med([pick(r) for r in ours])
         b = med([pick(r) for r in base]) if base else None
@@ -285,6 +302,8 @@ def main():
     runs = int(sys.argv[1]) if len(sys.argv) > 1 else 6
     names = os.environ.get('VELTRANE_BENCH_SETTINGS', 'warm cold').split()
     bare = os.environ.get('VELTRANE_BARE_WINDOW')
+    # Another build of the program (its program folder), started in turn with this one: a before/after figure.
+    before = os.environ.get('VELTRANE_BENCH_BEFORE')
     refresh_font_cache()
     workdir = tempfile.mkdtemp(prefix='veltrane-bench-')
     # The cold user reaches its program folder and home folder through here.
@@ -292,14 +311,17 @@ def main():
     desk = e2e.Desktop(os.path.join(workdir, 'desk'))
     pixels = PixelReader(desk.display)
     settings = [Setting(name, workdir) for name in names]
-    results = {name: ([], []) for name in names}
+    results = {name: ([], [], []) for name in names}
     try:
         # Interleaved, so a slow spell of the machine weighs on all alike.
         for n in range(1, runs + 1):
             for setting in settings:
-                ours, base = results[setting.name]
-                ours.append(one_run(desk, pixels, setting, n))
+                ours, base, earlier = results[setting.name]
+                ours.append(one_run(desk, pixels, setting, n, e2e.program_source_dir()))
                 report(f'{setting.name} program', n, ours[-1])
+                if before:
+                    earlier.append(one_run(desk, pixels, setting, n, before, 'before'))
+                    report(f'{setting.name} before ', n, earlier[-1])
                 if bare:
                     base.append(bare_run(desk, pixels, setting, bare, n))
                     report(f'{setting.name} bare   ', n, base[-1])
@@ -309,10 +331,14 @@ def main():
         shutil.rmtree(workdir, ignore_errors=True)
 
     for setting in settings:
-        ours, base = results[setting.name]
+        ours, base, earlier = results[setting.name]
         title = 'warm (one home folder for every start)' if setting.name == 'warm' else \
             f'cold (user {COLD_USER}, a new empty home folder and a session bus for every start)'
         summary(title, runs, ours, base)
+        if earlier:
+            summary(f'{title}, beside the build of VELTRANE_BENCH_BEFORE', runs, ours, earlier, 'before')
+            if base:
+                summary(f'{title}: that build beside the bare window', runs, earlier, base)
 
 
 if __name__ == '__main__':

@@ -191,21 +191,19 @@ void MainWindow::createSurface()
         auto *label = new QLabel(this);
         label->setObjectName(QLatin1String(name));
         label->setAlignment(align | Qt::AlignVCenter);
-        setLabelColours(label, QStringLiteral("color: white;"));
         return label;
     };
-    // Local time bold yellow, UTC bold lime, both on black.
+    // Local time bold yellow, UTC bold lime, both on the face's black ground.
     QFont timeFont(QStringLiteral("MS Sans Serif"), 8);
     timeFont.setBold(true);
     m_label1 = bottomLabel("Label1", Qt::AlignLeft);
-    m_label1->setGeometry(4, 273, 90, 13);
+    placeTickingLabel(m_label1, QRect(4, 273, 90, 13), QColor(0xff, 0xff, 0x00), Qt::black);
     m_label1->setFont(timeFont);
-    setLabelColours(m_label1, QStringLiteral("color: #ffff00;"));
     m_label2 = bottomLabel("Label2", Qt::AlignRight);
-    m_label2->setGeometry(474 - 90, 273, 90, 13);
+    placeTickingLabel(m_label2, QRect(474 - 90, 273, 90, 13), QColor(0x00, 0xff, 0x00), Qt::black);
     m_label2->setFont(timeFont);
-    setLabelColours(m_label2, QStringLiteral("color: #00ff00;"));
     m_label4 = bottomLabel("Label4", Qt::AlignHCenter);
+    setLabelColours(m_label4, QStringLiteral("color: white;"));
     m_label4->setGeometry(96, 274, 281, 13);
     QFont captionFont(QStringLiteral("Arial"));
     captionFont.setPixelSize(11);
@@ -760,10 +758,13 @@ void MainWindow::startUpdateCheck(AboutWindow *about)
 
 void MainWindow::showClockLabels(const ClockLabels &labels)
 {
+    // A label given its own text again is not redrawn; the hints change once a minute.
     m_label1->setText(labels.localText);
-    m_label1->setToolTip(labels.localHint);
+    if (m_label1->toolTip() != labels.localHint)
+        m_label1->setToolTip(labels.localHint);
     m_label2->setText(labels.utcText);
-    m_label2->setToolTip(labels.utcHint);
+    if (m_label2->toolTip() != labels.utcHint)
+        m_label2->setToolTip(labels.utcHint);
     m_label4->setText(labels.captionText);
 }
 

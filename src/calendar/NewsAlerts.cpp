@@ -5,11 +5,10 @@
 #include "platform/Notifier.h"
 #include "platform/Prompts.h"
 #include "platform/Speech.h"
+#include "platform/WorkingSetTrim.h"
 #include "store/DataSet.h"
 
 #include <QDebug>
-
-#include <malloc.h>
 
 namespace {
 
@@ -39,9 +38,7 @@ QString countPhrase(int count)
 } // namespace
 
 NewsAlerts::NewsAlerts(DataSet *econom, const Services &services, QObject *parent)
-    : QObject(parent), m_econom(econom), m_services(services), m_trim([] {
-          ::malloc_trim(0);
-      })
+    : QObject(parent), m_econom(econom), m_services(services), m_trim(&trimWorkingSet)
 {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, [this] {

@@ -47,7 +47,7 @@ public:
     void setLeadMinutes(int minutes) { m_leadMinutes = minutes; }
     int leadMinutes() const { return m_leadMinutes; }
     void setVoiceLang(const QString &lang) { m_voiceLang = lang; }
-    /// `TrimWorkingSet`; by default glibc's malloc_trim(0).
+    /// `TrimWorkingSet`; by default trimWorkingSet() (platform/WorkingSetTrim.h).
     void setTrimWorkingSet(std::function<void()> trim) { m_trim = std::move(trim); }
     /// Where a failed voice is told (once, until the voice works again); the alert itself is shown anyway.
     void setReportFailure(std::function<void(const QString &)> report) { m_report = std::move(report); }

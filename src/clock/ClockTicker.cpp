@@ -2,31 +2,61 @@
 
 #include "platform/Clock.h"
 #include "platform/Failure.h"
+#include "platform/WorkingSetTrim.h"
 
 #include <QDebug>
 #include <limits>
-#include <malloc.h>
 
 namespace {
 
-QString twoDigits(int value)
+/// "%.2d": at least two digits, so a year keeps all four.
+void appendTwoDigits(QString &text, int value)
 {
-    // "%.2d": at least two digits, so a year keeps all four.
-    return QStringLiteral("%1").arg(value, 2, 10, QLatin1Char('0'));
+    if (value >= 0 && value < 100) {
+        text += QLatin1Char(char('0' + value / 10));
+        text += QLatin1Char(char('0' + value % 10));
+    } else {
+        text += QString::number(value);
+    }
 }
 
 QString timeText(const QTime &t)
 {
-    return twoDigits(t.hour()) + QLatin1Char(':') + twoDigits(t.minute()) + QLatin1Char(':') + twoDigits(t.second());
+    QString text;
+    text.reserve(8);
+    appendTwoDigits(text, t.hour());
+    text += QLatin1Char(':');
+    appendTwoDigits(text, t.minute());
+    text += QLatin1Char(':');
+    appendTwoDigits(text, t.second());
+    return text;
 }
 
-QString hintText(const char *prefix, const QDateTime &moment)
+QString hintText(QLatin1String prefix, const QDateTime &moment)
 {
     const QDate d = moment.date();
     const QTime t = moment.time();
-    return QLatin1String(prefix) + QLatin1Char(' ') + twoDigits(d.day()) + QLatin1Char('.') + twoDigits(d.month())
-           + QLatin1Char('.') + twoDigits(d.year()) + QLatin1Char(' ') + twoDigits(t.hour()) + QLatin1Char(':')
-           + twoDigits(t.minute());
+    QString text;
+    text.reserve(prefix.size() + 17);
+    text += prefix;
+    text += QLatin1Char(' ');
+    appendTwoDigits(text, d.day());
+    text += QLatin1Char('.');
+    appendTwoDigits(text, d.month());
+    text += QLatin1Char('.');
+    appendTwoDigits(text, d.year());
+    text += QLatin1Char(' ');
+    appendTwoDigits(text, t.hour());
+    text += QLatin1Char(':');
+    appendTwoDigits(text, t.minute());
+    return text;
+}
+
+/// The minute a hint shows: equal keys give equal hints.
+qint64 minuteKey(const QDateTime &moment)
+{
+    const QTime t = moment.time();
+    return moment.date().toJulianDay() * 24 * 60 + t.hour() * 60 + t.minute();
 }
 
 } // namespace
@@ -36,9 +66,7 @@ ClockTicker::ClockTicker(const Clock &clock, QDate &lastGreetingDate, const QStr
       m_clock(clock),
       m_lastGreetingDate(lastGreetingDate),
       m_versionLabelText(versionLabelText),
-      m_trim([] {
-          ::malloc_trim(0);
-      })
+      m_trim(&trimWorkingSet)
 {
     qRegisterMetaType<ClockLabels>();
     m_timer.setInterval(IntervalMs);
@@ -59,11 +87,27 @@ ClockLabels ClockTicker::formatLabels(const QDateTime &local, const QDateTime &u
 {
     ClockLabels l;
     l.localText = timeText(local.time());
-    l.localHint = hintText("Local", local);
+    l.localHint = hintText(QLatin1String("Local"), local);
     l.utcText = timeText(utc.time());
-    l.utcHint = hintText("UTC", utc);
+    l.utcHint = hintText(QLatin1String("UTC"), utc);
     l.captionText = versionLabelText;
     return l;
+}
+
+void ClockTicker::updateLabels(const QDateTime &local, const QDateTime &utc)
+{
+    // The hints show minutes: built again only when their minute differs from the last tick's.
+    m_labels.localText = timeText(local.time());
+    if (const qint64 key = minuteKey(local); key != m_localHintMinute || m_labels.localHint.isEmpty()) {
+        m_labels.localHint = hintText(QLatin1String("Local"), local);
+        m_localHintMinute = key;
+    }
+    m_labels.utcText = timeText(utc.time());
+    if (const qint64 key = minuteKey(utc); key != m_utcHintMinute || m_labels.utcHint.isEmpty()) {
+        m_labels.utcHint = hintText(QLatin1String("UTC"), utc);
+        m_utcHintMinute = key;
+    }
+    m_labels.captionText = m_versionLabelText;
 }
 
 void ClockTicker::tick()
@@ -104,7 +148,7 @@ void ClockTicker::runTick()
     if (m_ticks == AlarmTick)
         emit alarmStartDue();
 
-    m_labels = formatLabels(m_clock.localNow(), m_clock.utcNow(), m_versionLabelText);
+    updateLabels(m_clock.localNow(), m_clock.utcNow());
     emit labelsChanged(m_labels);
 }
 

@@ -36,7 +36,7 @@ public:
     ClockTicker(const Clock &clock, QDate &lastGreetingDate, const QString &versionLabelText,
                 QObject *parent = nullptr);
 
-    /// `TrimWorkingSet`, run first on every tick. By default glibc's malloc_trim(0).
+    /// `TrimWorkingSet`, run first on every tick. By default trimWorkingSet() (platform/WorkingSetTrim.h).
     void setTrimWorkingSet(std::function<void()> trim) { m_trim = std::move(trim); }
     /// `SayGreeting`: starts the daily greeting and returns at once; done follows from the event loop (see
     /// Speech). The tick never waits for it: the labels go on changing while the recording downloads.
@@ -80,6 +80,8 @@ signals:
 
 private:
     void runTick();
+    /// m_labels for this tick, the same texts as formatLabels gives.
+    void updateLabels(const QDateTime &local, const QDateTime &utc);
     void greetIfNewDay();
     /// Records today as greeted and saves the settings, which store it.
     void greeted(const QDate &today);
@@ -92,6 +94,8 @@ private:
     QTimer m_timer;
     int m_ticks = 0;
     ClockLabels m_labels;
+    qint64 m_localHintMinute = 0;
+    qint64 m_utcHintMinute = 0;
     std::function<void()> m_trim;
     SayGreeting m_sayGreeting;
     std::function<void()> m_saveSettings;

@@ -97,6 +97,7 @@ class TestClockTicker : public QObject
 private slots:
     void labelTexts_data();
     void labelTexts();
+    void labelsFollowEveryChangeOverSuccessiveTicks();
     void everyTickTrimsFirstAndEndsWithTheLabels();
     void tenthTickGreetsThenRecordsTheDateThenSaves();
     void dayAlreadyGreetedDoesNothing();
@@ -178,6 +179,50 @@ void TestClockTicker::labelTexts()
     QCOMPARE(l.utcHint, utcHint);
     QCOMPARE(l.captionText, QStringLiteral("Veltrane 2.1.0.2"));
     QCOMPARE(ticker.labels(), l);
+}
+
+void TestClockTicker::labelsFollowEveryChangeOverSuccessiveTicks()
+{
+    // The ticker keeps the minute hints of the last tick; each step must still give what a fresh format gives.
+    struct Step
+    {
+        const char *what;
+        QDateTime local;
+        int offsetSeconds;
+        const char *caption;
+    };
+    const QDate day(2026, 12, 31);
+    const Step steps[] = {
+        {"first tick", QDateTime(day, QTime(23, 58, 58)), 3 * 3600, "Veltrane 2.1.0.2"},
+        {"same minute", QDateTime(day, QTime(23, 58, 59)), 3 * 3600, "Veltrane 2.1.0.2"},
+        {"next minute", QDateTime(day, QTime(23, 59, 0)), 3 * 3600, "Veltrane 2.1.0.2"},
+        {"next year", QDateTime(QDate(2027, 1, 1), QTime(0, 0, 0)), 3 * 3600, "Veltrane 2.1.0.2"},
+        {"clock set back an hour, same minute", QDateTime(QDate(2027, 1, 1), QTime(23, 0, 3)), 3 * 3600,
+         "Veltrane 2.1.0.2"},
+        {"a day on, same time of day", QDateTime(QDate(2027, 1, 2), QTime(23, 0, 4)), 3 * 3600, "Veltrane 2.1.0.2"},
+        {"zone changed within the local minute", QDateTime(QDate(2027, 1, 2), QTime(23, 0, 5)), 5 * 3600,
+         "Veltrane 2.1.0.2"},
+        {"caption changed", QDateTime(QDate(2027, 1, 2), QTime(23, 0, 6)), 5 * 3600, "Версия 2.1.0.2"},
+    };
+    FakeClock clock(steps[0].local, steps[0].offsetSeconds);
+    TickerValues values;
+    values.lastGreetingDate = steps[0].local.date();
+    ClockTicker ticker(clock, values.lastGreetingDate, values.versionLabelText);
+    ticker.setTrimWorkingSet({});
+    QSignalSpy spy(&ticker, &ClockTicker::labelsChanged);
+    for (const Step &step : steps) {
+        clock.setLocal(step.local);
+        clock.setOffsetSeconds(step.offsetSeconds);
+        values.versionLabelText = QString::fromUtf8(step.caption);
+        ticker.tick();
+        const ClockLabels expected
+            = ClockTicker::formatLabels(clock.localNow(), clock.utcNow(), values.versionLabelText);
+        QVERIFY2(ticker.labels() == expected,
+                 qPrintable(QStringLiteral("%1: got %2 | %3, expected %4 | %5")
+                                .arg(QString::fromUtf8(step.what), ticker.labels().localHint, ticker.labels().utcHint,
+                                     expected.localHint, expected.utcHint)));
+        QCOMPARE(spy.takeFirst().first().value<ClockLabels>(), expected);
+    }
 }
 
 void TestClockTicker::everyTickTrimsFirstAndEndsWithTheLabels()
