@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QLocale>
 #include <QPainter>
@@ -18,6 +19,10 @@ const QColor kGrey(128, 128, 128);
 const QColor kWhite(255, 255, 255);
 const QColor kYellow(255, 255, 0);
 const QColor kSelected(0, 128, 0);
+const QString kGridSheet
+    = QStringLiteral("QTableView { background: black; color: #ffffe1; gridline-color: #404040; font: 8pt 'Arial'; }"
+                     " QHeaderView::section { background: black; color: silver; border: 1px solid #404040;"
+                     " font: 8pt 'MS Sans Serif'; }");
 
 QPixmap squares(int count)
 {
@@ -85,8 +90,14 @@ private:
 CalendarPanel::CalendarPanel(QWidget *parent) : QFrame(parent)
 {
     setObjectName(QStringLiteral("Panel5"));
-    setAutoFillBackground(true);
-    setStyleSheet(QStringLiteral("#Panel5 { background: black; }"));
+    // The panel's children are drawn in the application's own palette and font, not in the main window's black
+    // and small font; the black ground is painted by the panel itself.
+    QPalette plainPalette = QApplication::palette();
+    plainPalette.setResolveMask(~QPalette::ResolveMask(0));
+    setPalette(plainPalette);
+    QFont plainFont = QApplication::font();
+    plainFont.setResolveMask(QFont::AllPropertiesResolved);
+    setFont(plainFont);
 
     m_bannerHolder = new QWidget(this);
     m_bannerHolder->setObjectName(QStringLiteral("Panel8"));
@@ -104,10 +115,22 @@ CalendarPanel::CalendarPanel(QWidget *parent) : QFrame(parent)
     m_grid->horizontalHeader()->setSectionsMovable(false);
     m_grid->horizontalHeader()->setHighlightSections(false);
     m_grid->setItemDelegate(new CellDelegate(this));
-    m_grid->setStyleSheet(
-        QStringLiteral("QTableView { background: black; color: #ffffe1; gridline-color: #404040; font: 8pt 'Arial'; }"
-                       " QHeaderView::section { background: black; color: silver; border: 1px solid #404040;"
-                       " font: 8pt 'MS Sans Serif'; }"));
+}
+
+void CalendarPanel::showEvent(QShowEvent *event)
+{
+    // The grid's sheet (its header's sections cannot be drawn so by a palette) is matched against the grid and
+    // its children only when the panel is first seen: at start the panel is hidden, and a sheet set then would
+    // cost its memory and time before the window shows.
+    if (m_grid->styleSheet().isEmpty())
+        m_grid->setStyleSheet(kGridSheet);
+    QFrame::showEvent(event);
+}
+
+void CalendarPanel::paintEvent(QPaintEvent *event)
+{
+    QPainter(this).fillRect(rect(), Qt::black);
+    QFrame::paintEvent(event);
 }
 
 const QList<CalendarPanel::Column> &CalendarPanel::columns()

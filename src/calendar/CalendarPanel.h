@@ -51,6 +51,10 @@ public:
     QString dateText(const QDate &date) const;
     QString timeText(const QTime &time) const;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     void applyColumns();
     QTableView *m_grid = nullptr;

@@ -6,20 +6,54 @@
 #include "store/DataSetModel.h"
 #include "store/FieldBinder.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTableView>
 #include <QToolButton>
+
+namespace {
+
+const QColor kFieldText(0, 0, 128); // navy on white
+
+// The colours a widget of the panel is drawn in: the text roles and, when given, the ground roles.
+QPalette coloured(QPalette palette, const QColor &text, const QColor &ground = QColor())
+{
+    for (auto role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
+        palette.setColor(role, text);
+    if (ground.isValid()) {
+        for (auto role : {QPalette::Base, QPalette::Button, QPalette::Window})
+            palette.setColor(role, ground);
+    }
+    return palette;
+}
+
+// Scroll bars keep the application's look inside the coloured widgets.
+void keepPlainScrollBars(QAbstractScrollArea *area, const QPalette &plain)
+{
+    area->verticalScrollBar()->setPalette(plain);
+    area->horizontalScrollBar()->setPalette(plain);
+}
+
+} // namespace
 
 PhoneBookPanel::PhoneBookPanel(DataSet *phone, const Services &services, QWidget *parent)
     : QFrame(parent), m_phone(phone), m_services(services)
 {
     setObjectName(QStringLiteral("Panel3"));
-    setAutoFillBackground(true);
-    setStyleSheet(QStringLiteral("#Panel3 { background: black; } QLabel { color: white; }"
-                                 " QLineEdit, QPlainTextEdit { border: none; color: navy; background: white; }"));
+    // The panel's children are drawn in the application's own palette and font, not in the main window's black
+    // and small font; the black ground is painted by the panel itself, and the few coloured children carry their
+    // own colours (palettes, not a style sheet: a sheet would be matched against every child at start).
+    QPalette plainPalette = QApplication::palette();
+    plainPalette.setResolveMask(~QPalette::ResolveMask(0));
+    setPalette(plainPalette);
+    QFont plainFont = QApplication::font();
+    plainFont.setResolveMask(QFont::AllPropertiesResolved);
+    setFont(plainFont);
 
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("DBGrid1"));
@@ -30,7 +64,8 @@ PhoneBookPanel::PhoneBookPanel(DataSet *phone, const Services &services, QWidget
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setWordWrap(false);
-    m_grid->setStyleSheet(QStringLiteral("QTableView { background: black; color: white; }"));
+    m_grid->setPalette(coloured(m_grid->palette(), Qt::white, Qt::black));
+    keepPlainScrollBars(m_grid, plainPalette);
 
     m_navigator = new DataSetNavigatorWidget(m_phone, QStringLiteral("DBNavigator1"), this);
     m_navigator->setGeometry(14, 191, 234, 25);
@@ -63,9 +98,18 @@ PhoneBookPanel::PhoneBookPanel(DataSet *phone, const Services &services, QWidget
     m_memo = new QPlainTextEdit(this);
     m_memo->setObjectName(QStringLiteral("DBMemo1"));
     m_memo->setGeometry(258, 164, 212, 112);
+    m_memo->setFrameShape(QFrame::NoFrame);
+    m_memo->setPalette(coloured(m_memo->palette(), kFieldText, Qt::white));
+    keepPlainScrollBars(m_memo, plainPalette);
 
     bindFields();
     setFieldsWritable(false);
+}
+
+void PhoneBookPanel::paintEvent(QPaintEvent *event)
+{
+    QPainter(this).fillRect(rect(), Qt::black);
+    QFrame::paintEvent(event);
 }
 
 void PhoneBookPanel::bindFields()
@@ -101,6 +145,7 @@ QLabel *PhoneBookPanel::addLabel(const char *name, const QString &text, int x, i
 {
     auto *label = new QLabel(text, this);
     label->setObjectName(QLatin1String(name));
+    label->setPalette(coloured(label->palette(), Qt::white));
     label->move(x, y);
     label->adjustSize();
     return label;
@@ -112,6 +157,8 @@ QLineEdit *PhoneBookPanel::addEdit(const char *name, int maxLength, const QRect 
     edit->setObjectName(QLatin1String(name));
     edit->setGeometry(rect);
     edit->setMaxLength(maxLength);
+    edit->setFrame(false);
+    edit->setPalette(coloured(edit->palette(), kFieldText, Qt::white));
     return edit;
 }
 

@@ -49,6 +49,9 @@ public:
     /// The holder of the banner `WebBrowser3` (`Panel6`).
     QWidget *bannerHolder() const { return m_bannerHolder; }
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     QLabel *addLabel(const char *name, const QString &text, int x, int y);
     QLineEdit *addEdit(const char *name, int maxLength, const QRect &rect);
