@@ -6,6 +6,7 @@
 #include "app/StartupTrace.h"
 #include "online/WebEngineLoader.h"
 #include "platform/Failure.h"
+#include "platform/XcbImageTransport.h"
 
 #include <QHelpEvent>
 #include <QMessageBox>
@@ -14,6 +15,7 @@
 #include <QToolTip>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -96,7 +98,9 @@ int Application::run(int argc, char **argv)
 {
     StartupTrace::mark(QStringLiteral("main"));
     WebEngineLoader::prepareEnvironment();
+    std::optional<XcbImagesInRequests> imagesInRequests(std::in_place);
     Application app(argc, argv);
+    imagesInRequests.reset();
     StartupTrace::mark(QStringLiteral("application"));
     // Watched before anything else, so that SIGTERM during the start-up (or its error box) is not lost.
     ProgramEnd end;
