@@ -35,7 +35,6 @@ def one_round(workdir, programs, bare):
             folder = e2e.ProgramFolder(source, tempfile.mkdtemp(prefix=f'{name}-', dir=workdir))
             prog = desk.start_program(folder, lang='ru_RU.UTF-8', tz='Europe/Moscow', wrap=e2e.offline_wrap())
             started.append(prog)
-            pids[name] = prog.pid
         desk = e2e.Desktop(os.path.join(workdir, 'desk-bare'))
         desks.append(desk)
         env = dict(LANG='ru_RU.UTF-8', LC_ALL='ru_RU.UTF-8', LANGUAGE='', TZ='Europe/Moscow', QT_QPA_PLATFORM='xcb')
@@ -43,6 +42,11 @@ def one_round(workdir, programs, bare):
         started.append(proc)
         e2e.wait_until(lambda: measure.pid_running(proc.pid, bare), 30, what='the bare window')
         time.sleep(SETTLE)
+        # Looked up only now: right after the start a wrap may not have handed over to the executable yet.
+        for (name, _), prog in zip(programs, started):
+            pids[name] = prog.pid
+            if not pids[name]:
+                raise e2e.HarnessError(f'{name} ended:\n{prog.output()}')
         pids['bare'] = measure.pid_running(proc.pid, bare)
         if not pids['bare']:
             raise e2e.HarnessError(f'the bare window ended:\n{proc.output()}')
