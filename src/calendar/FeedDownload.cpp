@@ -1,10 +1,7 @@
 #include "calendar/FeedDownload.h"
 
 #include "calendar/FeedReader.h"
-
-#include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QNetworkRequest>
+#include "platform/Net.h"
 
 namespace {
 
@@ -31,12 +28,8 @@ FeedDownload::~FeedDownload()
 void FeedDownload::abandon()
 {
     m_deadline.stop();
-    if (QNetworkReply *reply = m_reply.data()) {
-        m_reply.clear();
-        reply->disconnect(this);
-        reply->abort();
-        reply->deleteLater();
-    }
+    // Quietly, and safely from inside the transfer's own hook.
+    m_transfer.reset();
     m_body.clear();
 }
 
@@ -53,48 +46,38 @@ void FeedDownload::start(const QUrl &url)
             Qt::QueuedConnection);
         return;
     }
-    if (!m_manager) {
-        m_manager = new QNetworkAccessManager(this);
-        m_manager->setProxy(QNetworkProxy::NoProxy);
+    NetFactory *net = NetModule::factory();
+    if (!net) {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                emit finished({}, QString::fromLatin1(NetModule::Missing));
+            },
+            Qt::QueuedConnection);
+        return;
     }
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
-    request.setMaximumRedirectsAllowed(5);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    QNetworkReply *reply = m_manager->get(request);
-    m_reply = reply;
-    m_deadline.start(m_timeoutMs);
-
-    connect(reply, &QNetworkReply::redirected, this, [this, reply](const QUrl &to) {
-        if (webScheme(to))
-            emit reply->redirectAllowed();
-        else
-            finish(QStringLiteral("redirected to ") + to.toString());
-    });
-    connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
-        m_body += reply->readAll();
+    NetDownload::Hooks hooks;
+    hooks.received = [this](const QByteArray &chunk) {
+        m_body += chunk;
         if (m_body.size() > m_maxBytes)
             finish(QStringLiteral("larger than %1 bytes").arg(m_maxBytes));
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, reply] {
-        m_body += reply->readAll();
-        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-        if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299))
-            finish(QStringLiteral("HTTP status %1 %2")
-                       .arg(status.toInt())
-                       .arg(reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString()));
-        else if (reply->error() != QNetworkReply::NoError)
-            finish(reply->errorString());
+    };
+    hooks.finished = [this](const QByteArray &rest, const QString &failure) {
+        m_body += rest;
+        if (!failure.isEmpty())
+            finish(failure);
         else if (m_body.size() > m_maxBytes)
             finish(QStringLiteral("larger than %1 bytes").arg(m_maxBytes));
         else
             finish({});
-    });
+    };
+    m_transfer = net->download(url, std::move(hooks));
+    m_deadline.start(m_timeoutMs);
 }
 
 void FeedDownload::finish(const QString &failure)
 {
-    if (m_reply.isNull())
+    if (!m_transfer)
         return;
     const QByteArray body = failure.isEmpty() ? m_body : QByteArray();
     abandon();

@@ -2,13 +2,12 @@
 #pragma once
 
 #include <QByteArray>
-#include <QNetworkAccessManager>
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 #include <QUrl>
+#include <memory>
 
-class QNetworkReply;
+class NetDownload;
 
 /*
  *   FeedDownload download;
@@ -17,7 +16,8 @@ class QNetworkReply;
  *
  * start() returns at once; finished() comes exactly once per start(), from the event loop. The whole
  * exchange (look-up, connect, redirects, body) has `timeoutMs` in all; a body beyond `maxBytes`, an error
- * status, a redirect to anything but http or https, or more than five redirects fail it. No proxy is used.
+ * status, a redirect to anything but http or https, or more than five redirects fail it. No proxy is used. Without
+ * the network module it fails as a network failure does.
  */
 class FeedDownload : public QObject
 {
@@ -30,7 +30,7 @@ public:
 
     void setTimeoutMs(int ms) { m_timeoutMs = ms; }
     void setMaxBytes(qint64 bytes) { m_maxBytes = bytes; }
-    bool isRunning() const { return !m_reply.isNull(); }
+    bool isRunning() const { return m_transfer != nullptr; }
 
     /// Starts the GET; a download still running is abandoned first (it reports nothing).
     void start(const QUrl &url);
@@ -42,8 +42,7 @@ private:
     void finish(const QString &failure);
     void abandon();
 
-    QNetworkAccessManager *m_manager = nullptr; // made at the first download: most runs need it once
-    QPointer<QNetworkReply> m_reply;
+    std::unique_ptr<NetDownload> m_transfer;
     QTimer m_deadline;
     int m_timeoutMs = DefaultTimeoutMs;
     qint64 m_maxBytes;

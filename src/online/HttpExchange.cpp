@@ -3,11 +3,9 @@
 #include "online/HttpResponseParser.h"
 
 #include "platform/Failure.h"
+#include "platform/Net.h"
 
 #include <QEventLoop>
-#include <QNetworkCookie>
-#include <QNetworkCookieJar>
-#include <QTcpSocket>
 #include <QTimer>
 
 QByteArray HttpResponse::header(const QByteArray &name) const
@@ -52,19 +50,16 @@ HttpExchange::HttpExchange(const QString &failure, QObject *parent)
     : QObject(parent), m_parser(std::make_unique<Parser>(false)), m_failure(failure)
 {}
 
-HttpExchange::~HttpExchange()
-{
-    if (m_socket) {
-        // Quietly: nothing may reach the handlers of an exchange that is going away.
-        m_socket->disconnect(this);
-        m_socket->abort();
-    }
-}
+// Dropping the connection is quiet: nothing reaches the handlers of an exchange that is going away.
+HttpExchange::~HttpExchange() = default;
 
 void HttpExchange::start()
 {
-    if (m_socket || m_finished)
+    if (m_connection || m_finished || m_connectTimer)
         return;
+    NetFactory *net = m_failure.isEmpty() ? NetModule::factory() : nullptr;
+    if (m_failure.isEmpty() && !net)
+        m_failure = QString::fromLatin1(NetModule::Missing);
     if (!m_failure.isEmpty()) {
         QMetaObject::invokeMethod(
             this,
@@ -74,7 +69,6 @@ void HttpExchange::start()
             Qt::QueuedConnection);
         return;
     }
-    m_socket = new QTcpSocket(this);
     m_connectTimer = new QTimer(this);
     m_totalTimer = new QTimer(this);
     m_connectTimer->setSingleShot(true);
@@ -85,24 +79,27 @@ void HttpExchange::start()
     connect(m_totalTimer, &QTimer::timeout, this, [this] {
         finish(QStringLiteral("Read timed out."));
     });
-    connect(m_socket, &QTcpSocket::connected, this, [this] {
+    NetConnection::Hooks hooks;
+    hooks.connected = [this] {
         m_connectTimer->stop();
-        m_socket->write(m_request);
-    });
-    connect(m_socket, &QTcpSocket::readyRead, this, &HttpExchange::readAvailable);
-    connect(m_socket, &QTcpSocket::disconnected, this, &HttpExchange::closed);
-    connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
-        if (error == QAbstractSocket::RemoteHostClosedError)
+        m_connection->write(m_request);
+    };
+    hooks.readyRead = [this] {
+        readAvailable();
+    };
+    hooks.ended = [this](NetConnection::End how, const QString &text) {
+        if (how == NetConnection::End::Closed)
             closed();
         else
-            finish(m_socket->errorString());
-    });
+            finish(text);
+    };
+    m_connection = net->createConnection(std::move(hooks));
 
     m_connectTimer->start(m_timeouts.connectMs);
     m_totalTimer->start(m_timeouts.totalMs);
     // A failure the socket reports inside connectToHost() (a refused loopback port) is told after it returns.
     m_starting = true;
-    m_socket->connectToHost(m_host, m_port);
+    m_connection->connectToHost(m_host, m_port);
     m_starting = false;
     if (m_finished)
         QMetaObject::invokeMethod(this, &HttpExchange::finished, Qt::QueuedConnection);
@@ -117,7 +114,7 @@ void HttpExchange::readAvailable()
 {
     if (m_finished)
         return;
-    m_parser->feed(m_socket->readAll());
+    m_parser->feed(m_connection->readAll());
     if (m_parser->bad())
         finish(m_parser->error());
     else if (m_parser->done())
@@ -128,7 +125,7 @@ void HttpExchange::closed()
 {
     if (m_finished)
         return;
-    m_parser->feed(m_socket->readAll());
+    m_parser->feed(m_connection->readAll());
     m_parser->closed();
     finish(m_parser->bad() ? m_parser->error() : QString());
 }
@@ -143,10 +140,9 @@ void HttpExchange::finish(const QString &failure)
         m_connectTimer->stop();
     if (m_totalTimer)
         m_totalTimer->stop();
-    if (m_socket && !failure.isEmpty()) {
-        m_socket->disconnect(this);
-        m_socket->abort();
-    }
+    // Quietly, and safely from inside the connection's own hook.
+    if (!failure.isEmpty())
+        m_connection.reset();
     if (!m_starting)
         emit finished();
 }
@@ -184,21 +180,4 @@ QByteArray HttpExchange::hostHeader(const QUrl &url)
         host = '[' + host + ']';
     const int port = url.port(80);
     return port == 80 ? host : host + ':' + QByteArray::number(port);
-}
-
-QByteArray HttpExchange::cookieHeader(const QNetworkCookieJar &jar, const QUrl &url)
-{
-    QList<QByteArray> pairs;
-    for (const QNetworkCookie &cookie : jar.cookiesForUrl(url))
-        pairs << cookie.toRawForm(QNetworkCookie::NameAndValueOnly);
-    return pairs.join("; ");
-}
-
-void HttpExchange::storeCookies(QNetworkCookieJar &jar, const HttpResponse &response, const QUrl &url)
-{
-    QList<QNetworkCookie> cookies;
-    for (const QByteArray &value : response.headerValues("Set-Cookie"))
-        cookies += QNetworkCookie::parseCookies(value);
-    if (!cookies.isEmpty())
-        jar.setCookiesFromUrl(cookies, url);
 }

@@ -9,8 +9,7 @@
 #include <QUrl>
 #include <memory>
 
-class QNetworkCookieJar;
-class QTcpSocket;
+class NetConnection;
 class QTimer;
 
 /// Bounds of one exchange. A server that accepts and then stays silent ends in a time-out, never a hang.
@@ -77,10 +76,6 @@ public:
     static QUrl requestUrl(const QUrl &server, const QByteArray &target);
     /// Host header value: the host, and ":port" when the port is not 80.
     static QByteArray hostHeader(const QUrl &url);
-    /// "a=1; b=2" for the cookies of jar that apply to url, or empty.
-    static QByteArray cookieHeader(const QNetworkCookieJar &jar, const QUrl &url);
-    /// Keeps the response's Set-Cookie values in jar.
-    static void storeCookies(QNetworkCookieJar &jar, const HttpResponse &response, const QUrl &url);
 
 signals:
     void finished();
@@ -97,7 +92,7 @@ private:
     QByteArray m_request;
     HttpTimeouts m_timeouts;
     std::unique_ptr<Parser> m_parser;
-    QTcpSocket *m_socket = nullptr;
+    std::unique_ptr<NetConnection> m_connection;
     QTimer *m_connectTimer = nullptr;
     QTimer *m_totalTimer = nullptr;
     bool m_starting = false;

@@ -15,7 +15,7 @@ QByteArray HttpGetClient::buildRequest(const QUrl &server, const QByteArray &tar
     request += "Content-Type: text/html\r\n";
     request += "Accept: text/html, */*\r\n";
     request += "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n";
-    const QByteArray cookie = HttpExchange::cookieHeader(m_cookies, url);
+    const QByteArray cookie = m_cookies.header(url);
     if (!cookie.isEmpty())
         request += "Cookie: " + cookie + "\r\n";
     // One connection per request: nothing is pooled between calls.
@@ -41,7 +41,7 @@ HttpExchange *HttpGetClient::start(const QUrl &server, const QByteArray &target,
                 }
                 const HttpResponse response = exchange->takeResponse();
                 if (self)
-                    HttpExchange::storeCookies(self->m_cookies, response, url);
+                    self->m_cookies.store(response, url);
                 if (response.status >= 400 || (response.status >= 300 && response.header("Location").isEmpty()))
                     done({}, response.statusLine());
                 else

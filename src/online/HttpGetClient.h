@@ -2,10 +2,10 @@
 // run, redirects handed back to the caller instead of being followed.
 #pragma once
 
+#include "online/HttpCookies.h"
 #include "online/HttpExchange.h"
 
 #include <QByteArray>
-#include <QNetworkCookieJar>
 #include <QObject>
 #include <QUrl>
 #include <functional>
@@ -33,9 +33,8 @@ public:
     QByteArray buildRequest(const QUrl &server, const QByteArray &target) const;
 
     void setTimeouts(const HttpTimeouts &timeouts) { m_timeouts = timeouts; }
-    const QNetworkCookieJar &cookies() const { return m_cookies; }
 
 private:
     HttpTimeouts m_timeouts;
-    QNetworkCookieJar m_cookies;
+    HttpCookies m_cookies;
 };

@@ -1,6 +1,5 @@
 #include "online/MachineId.h"
 
-#include <QNetworkInterface>
 #include <QStringList>
 
 QString MachineId::fromAdapters(const QList<Adapter> &adapters)
@@ -28,10 +27,6 @@ QString MachineId::fromAdapters(const QList<Adapter> &adapters)
 
 QString MachineId::current()
 {
-    QList<Adapter> adapters;
-    const auto interfaces = QNetworkInterface::allInterfaces();
-    for (const QNetworkInterface &i : interfaces)
-        adapters.append({i.type() == QNetworkInterface::Loopback || i.flags().testFlag(QNetworkInterface::IsLoopBack),
-                         i.hardwareAddress()});
-    return fromAdapters(adapters);
+    NetFactory *net = NetModule::factory();
+    return fromAdapters(net ? net->adapters() : QList<Adapter>());
 }

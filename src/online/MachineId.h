@@ -1,18 +1,15 @@
 // `MachineId`: the hardware address of the first network adapter that is not loopback, or "mac not found".
 #pragma once
 
+#include "platform/Net.h"
+
 #include <QList>
 #include <QString>
 
 namespace MachineId {
 
 /// One adapter as the system lists it.
-struct Adapter
-{
-    bool loopback = false;
-    /// As the system writes it ("00:1a:2b:3c:4d:5e"), or empty.
-    QString hardwareAddress;
-};
+using Adapter = NetAdapter;
 
 inline constexpr const char *NotFound = "mac not found";
 
@@ -20,7 +17,7 @@ inline constexpr const char *NotFound = "mac not found";
 /// upper-case hexadecimal digits each, joined by "-" (00-1A-2B-3C-4D-5E). Otherwise "mac not found".
 QString fromAdapters(const QList<Adapter> &adapters);
 
-/// The same for this computer's adapters, asked afresh at every call.
+/// The same for this computer's adapters, asked afresh at every call ("mac not found" without the network module).
 QString current();
 
 } // namespace MachineId

@@ -1,9 +1,9 @@
 #include "online/PageFetcher.h"
 
+#include "online/HttpCookies.h"
 #include "platform/Failure.h"
 #include "platform/NetState.h"
 
-#include <QNetworkCookieJar>
 #include <QPointer>
 #include <QTimer>
 
@@ -66,14 +66,14 @@ static void requireHttp(const QUrl &url)
 QByteArray PageFetcher::fetch(QUrl url, const QByteArray &body, HttpTimeouts timeouts)
 {
     // Cookies live for this one fetch (its redirect chain) only.
-    QNetworkCookieJar cookies;
+    HttpCookies cookies;
     QByteArray method = "POST";
     QByteArray sentBody = body;
     for (int redirects = 0;; ++redirects) {
         requireHttp(url);
-        const QByteArray request = buildRequest(url, method, sentBody, HttpExchange::cookieHeader(cookies, url));
+        const QByteArray request = buildRequest(url, method, sentBody, cookies.header(url));
         const HttpResponse response = HttpExchange::run(url.host(), quint16(url.port(80)), request, timeouts);
-        HttpExchange::storeCookies(cookies, response, url);
+        cookies.store(response, url);
         Hop hop = nextHop(url, response, redirects, method, sentBody);
         if (!hop.redirect)
             return hop.page;
@@ -97,7 +97,7 @@ struct PageFetcher::Chain
     QUrl url;
     QByteArray method = "POST";
     QByteArray body;
-    QNetworkCookieJar cookies;
+    HttpCookies cookies;
     int redirects = 0;
     std::function<void()> done;
 };
@@ -124,8 +124,8 @@ void PageFetcher::step(const std::shared_ptr<Chain> &chain)
     HttpExchange *exchange = nullptr;
     try {
         requireHttp(chain->url);
-        const QByteArray request = buildRequest(chain->url, chain->method, chain->body,
-                                                HttpExchange::cookieHeader(chain->cookies, chain->url));
+        const QByteArray request
+            = buildRequest(chain->url, chain->method, chain->body, chain->cookies.header(chain->url));
         exchange = new HttpExchange(chain->url.host(), quint16(chain->url.port(80)), request, m_timeouts, false, this);
     } catch (const Failure &f) {
         exchange = new HttpExchange(f.text(), this);
@@ -136,7 +136,7 @@ void PageFetcher::step(const std::shared_ptr<Chain> &chain)
             settle(false, {});
         } else {
             const HttpResponse response = exchange->takeResponse();
-            HttpExchange::storeCookies(chain->cookies, response, chain->url);
+            chain->cookies.store(response, chain->url);
             try {
                 Hop hop = nextHop(chain->url, response, chain->redirects, chain->method, chain->body);
                 if (hop.redirect) {

@@ -12,7 +12,6 @@
 #include <memory>
 
 class NetState;
-class QNetworkCookieJar;
 
 class PageFetcher : public QObject
 {

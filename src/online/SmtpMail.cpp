@@ -1,9 +1,7 @@
 #include "online/SmtpMail.h"
 
-#include <QHostInfo>
 #include <QRegularExpression>
-#include <QSslConfiguration>
-#include <QSslSocket>
+#include <QSysInfo>
 
 namespace {
 
@@ -36,11 +34,8 @@ SmtpMail::SmtpMail(QObject *parent) : QObject(parent)
     connect(&m_timer, &QTimer::timeout, this, &SmtpMail::onTimeout);
 }
 
-SmtpMail::~SmtpMail()
-{
-    if (m_socket)
-        m_socket->abort();
-}
+// Dropping the connection aborts it quietly.
+SmtpMail::~SmtpMail() = default;
 
 QByteArray SmtpMail::dataPayload(const QByteArray &content)
 {
@@ -70,13 +65,13 @@ QByteArray SmtpMail::dataPayload(const QByteArray &content)
 QString SmtpMail::defaultLocalName()
 {
     static const QRegularExpression usable(QStringLiteral("^[A-Za-z0-9]([A-Za-z0-9.-]{0,252})$"));
-    const QString name = QHostInfo::localHostName();
+    const QString name = QSysInfo::machineHostName();
     return usable.match(name).hasMatch() ? name : QStringLiteral("localhost");
 }
 
 void SmtpMail::send(const SmtpServer &server, const SmtpEnvelope &mail)
 {
-    if (m_socket)
+    if (m_connection)
         finish(false, QStringLiteral("The mail was dropped for a newer one"), false);
 
     m_server = server;
@@ -93,6 +88,9 @@ void SmtpMail::send(const SmtpServer &server, const SmtpEnvelope &mail)
         refusal = QStringLiteral("The recipient address \"%1\" cannot be used").arg(mail.to);
     else if (server.host.isEmpty() || server.port == 0)
         refusal = QStringLiteral("No mail server is set");
+    NetFactory *net = refusal.isEmpty() ? NetModule::factory() : nullptr;
+    if (refusal.isEmpty() && !net)
+        refusal = QString::fromLatin1(NetModule::Missing);
     if (!refusal.isEmpty()) {
         // Reported from the event loop, as every other outcome is.
         QMetaObject::invokeMethod(
@@ -104,25 +102,24 @@ void SmtpMail::send(const SmtpServer &server, const SmtpEnvelope &mail)
         return;
     }
 
-    auto *socket = new QSslSocket(this);
-    m_socket = socket;
-    if (!m_extraCa.isEmpty()) {
-        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-        // Naming CA certificates switches off the on-demand loading of the system's: add those explicitly.
-        configuration.setCaCertificates(QSslConfiguration::systemCaCertificates() + m_extraCa);
-        socket->setSslConfiguration(configuration);
-    }
-    socket->setPeerVerifyMode(QSslSocket::VerifyPeer);
-    connect(socket, &QSslSocket::connected, this, &SmtpMail::onConnected);
-    connect(socket, &QSslSocket::readyRead, this, &SmtpMail::onReadyRead);
-    connect(socket, &QSslSocket::encrypted, this, &SmtpMail::onEncrypted);
-    connect(socket, &QSslSocket::errorOccurred, this, &SmtpMail::onSocketError);
-    connect(socket, &QSslSocket::sslErrors, this, &SmtpMail::onSslErrors);
-    connect(socket, &QSslSocket::disconnected, this, &SmtpMail::onSocketError);
+    NetConnection::Hooks hooks;
+    hooks.connected = [this] {
+        onConnected();
+    };
+    hooks.readyRead = [this] {
+        onReadyRead();
+    };
+    hooks.encrypted = [this] {
+        onEncrypted();
+    };
+    hooks.ended = [this](NetConnection::End how, const QString &text) {
+        onEnded(how, text);
+    };
+    m_connection = net->createConnection(std::move(hooks), true, m_extraCa);
 
     m_step = Step::Connect;
     m_timer.start(m_connectTimeoutMs);
-    socket->connectToHost(server.host, server.port);
+    m_connection->connectToHost(server.host, server.port);
 }
 
 void SmtpMail::onConnected()
@@ -132,15 +129,15 @@ void SmtpMail::onConnected()
 
 void SmtpMail::onReadyRead()
 {
-    if (!m_socket)
+    if (!m_connection)
         return;
     // During the switch to TLS the socket hands over decrypted data only; nothing is expected before EHLO.
-    const QByteArray bytes = m_socket->readAll();
+    const QByteArray bytes = m_connection->readAll();
     if (!m_reader.feed(bytes)) {
         finish(false, m_reader.error(), false);
         return;
     }
-    while (m_socket && m_reader.hasReply()) {
+    while (m_connection && m_reader.hasReply()) {
         const SmtpReplyReader::Reply reply = m_reader.takeReply();
         handleReply(reply);
     }
@@ -174,12 +171,11 @@ void SmtpMail::handleReply(const SmtpReplyReader::Reply &reply)
         if (reply.code != 220)
             return refused();
         // Anything the server sent after its go-ahead would be taken as if it came through TLS: refuse it.
-        if (m_reader.hasReply() || m_reader.hasUnreadInput() || m_socket->bytesAvailable() > 0)
+        if (m_reader.hasReply() || m_reader.hasUnreadInput() || m_connection->bytesAvailable() > 0)
             return finish(false, QStringLiteral("The mail server sent data after agreeing to STARTTLS"), false);
         m_step = Step::TlsHandshake;
         m_timer.start(m_replyTimeoutMs);
-        m_socket->setPeerVerifyName(m_server.host);
-        m_socket->startClientEncryption();
+        m_connection->startClientEncryption(m_server.host);
         return;
     case Step::TlsHandshake:
         return finish(false, QStringLiteral("The mail server sent data during the TLS handshake"), false);
@@ -223,7 +219,7 @@ void SmtpMail::handleReply(const SmtpReplyReader::Reply &reply)
             return refused();
         m_step = Step::DataEnd;
         m_timer.start(m_replyTimeoutMs);
-        m_socket->write(dataPayload(m_mail.content));
+        m_connection->write(dataPayload(m_mail.content));
         return;
     case Step::DataEnd:
         if (reply.code != 250)
@@ -252,7 +248,7 @@ void SmtpMail::readCapabilities(const SmtpReplyReader::Reply &reply)
 void SmtpMail::afterGreeting()
 {
     if (m_offersStartTls && !m_encrypted) {
-        if (!QSslSocket::supportsSsl())
+        if (!NetModule::factory() || !NetModule::factory()->supportsTls())
             return finish(false, QStringLiteral("The mail server offers TLS, but TLS is not available here"), true);
         command(Step::StartTls, "STARTTLS");
         return;
@@ -278,7 +274,7 @@ void SmtpMail::onEncrypted()
 
 void SmtpMail::command(Step next, const QByteArray &line)
 {
-    m_socket->write(line + "\r\n");
+    m_connection->write(line + "\r\n");
     expect(next);
 }
 
@@ -288,28 +284,21 @@ void SmtpMail::expect(Step next)
     m_timer.start(m_replyTimeoutMs);
 }
 
-void SmtpMail::onSocketError()
+void SmtpMail::onEnded(NetConnection::End how, const QString &text)
 {
-    if (!m_socket)
+    if (!m_connection)
         return;
-    // A handshake refused for the certificate was reported by onSslErrors already.
-    const QString why = m_socket->error() == QAbstractSocket::UnknownSocketError
-                            ? QStringLiteral("The mail server closed the connection")
-                            : m_socket->errorString();
+    QString why = text;
+    if (how == NetConnection::End::TlsRefused)
+        why = QStringLiteral("TLS with the mail server failed: %1").arg(text);
+    else if (text.isEmpty())
+        why = QStringLiteral("The mail server closed the connection");
     finish(false, why, false);
-}
-
-void SmtpMail::onSslErrors(const QList<QSslError> &errors)
-{
-    QStringList texts;
-    for (const QSslError &e : errors)
-        texts << e.errorString();
-    finish(false, QStringLiteral("TLS with the mail server failed: %1").arg(texts.join(QStringLiteral("; "))), false);
 }
 
 void SmtpMail::onTimeout()
 {
-    if (!m_socket)
+    if (!m_connection)
         return;
     const QString why
         = m_step == Step::Connect
@@ -324,24 +313,13 @@ void SmtpMail::onTimeout()
 void SmtpMail::finish(bool ok, const QString &error, bool sayQuit)
 {
     m_timer.stop();
-    QSslSocket *socket = m_socket;
-    m_socket = nullptr;
-    if (socket) {
-        socket->disconnect(this);
-        if (sayQuit && socket->state() == QAbstractSocket::ConnectedState) {
-            // QUIT's reply is not awaited: the connection closes once the line is written, or is dropped.
-            socket->write("QUIT\r\n");
-            connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
-            QTimer::singleShot(2000, socket, [socket] {
-                socket->abort();
-                socket->deleteLater();
-            });
-            socket->disconnectFromHost();
-        } else {
-            socket->abort();
-            socket->deleteLater();
-        }
+    std::unique_ptr<NetConnection> connection = std::move(m_connection);
+    if (connection && sayQuit && connection->isConnected()) {
+        // QUIT's reply is not awaited: the connection closes once the line is written, or is dropped.
+        connection.release()->closeAfter("QUIT\r\n", 2000);
     }
+    // Otherwise it is dropped here, quietly, also from inside its own hook.
+    connection.reset();
     m_reader.reset();
     // Reported from the event loop, never from inside the socket's own signal: a receiver may hold a nested loop
     // (a message box) for as long as it likes, and the socket may be closed and deleted meanwhile.

@@ -3,17 +3,13 @@
 #pragma once
 
 #include "online/SmtpReplyReader.h"
+#include "platform/Net.h"
 
 #include <QByteArray>
-#include <QList>
 #include <QObject>
-#include <QPointer>
-#include <QSslCertificate>
-#include <QSslError>
-#include <QSslSocket>
 #include <QString>
-#include <QStringList>
 #include <QTimer>
+#include <memory>
 
 /// The server and the account the mail goes through.
 struct SmtpServer
@@ -53,14 +49,14 @@ public:
     /// Starts the exchange and returns at once; finished() follows exactly once, always from the event loop. A
     /// mail still under way is dropped first and reports its failure before this one's outcome.
     void send(const SmtpServer &server, const SmtpEnvelope &mail);
-    bool isBusy() const { return m_socket != nullptr; }
+    bool isBusy() const { return m_connection != nullptr; }
 
     void setConnectTimeoutMs(int ms) { m_connectTimeoutMs = ms; }
     void setReplyTimeoutMs(int ms) { m_replyTimeoutMs = ms; }
     /// The name given in EHLO/HELO; this computer's host name unless set.
     void setLocalName(const QString &name) { m_localName = name; }
-    /// Certificates trusted beside the system's ones (a test server's own certificate).
-    void setExtraCaCertificates(const QList<QSslCertificate> &certificates) { m_extraCa = certificates; }
+    /// Certificates trusted beside the system's ones, in PEM (a test server's own certificate).
+    void setExtraCaCertificates(const QByteArray &pem) { m_extraCa = pem; }
 
     /// The content as it goes out after "DATA": CRLF line ends, leading dots doubled, ending with ".\r\n".
     static QByteArray dataPayload(const QByteArray &content);
@@ -94,8 +90,7 @@ private:
     void onConnected();
     void onReadyRead();
     void onEncrypted();
-    void onSocketError();
-    void onSslErrors(const QList<QSslError> &errors);
+    void onEnded(NetConnection::End how, const QString &text);
     void onTimeout();
     void handleReply(const SmtpReplyReader::Reply &reply);
     void readCapabilities(const SmtpReplyReader::Reply &reply);
@@ -105,7 +100,7 @@ private:
     void expect(Step next);
     void finish(bool ok, const QString &error, bool sayQuit);
 
-    QPointer<QSslSocket> m_socket;
+    std::unique_ptr<NetConnection> m_connection;
     SmtpReplyReader m_reader;
     QTimer m_timer;
     Step m_step = Step::Connect;
@@ -117,5 +112,5 @@ private:
     int m_connectTimeoutMs = DefaultConnectTimeoutMs;
     int m_replyTimeoutMs = DefaultReplyTimeoutMs;
     QString m_localName;
-    QList<QSslCertificate> m_extraCa;
+    QByteArray m_extraCa;
 };

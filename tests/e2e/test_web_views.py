@@ -1,5 +1,5 @@
 """The embedded web views against a loopback stand-in of the maker's site: an offline start maps and starts no
-browser engine; online, the four banners ask for their pages (the wide one with the machine id and the language);
+browser engine and maps no network library; online, the four banners ask for their pages (the wide one with the machine id and the language);
 a link clicked in a banner, in the calendar window, in the video window or in a new-window link goes to the
 desktop's browser (a recording `xdg-open` put first on PATH) and never into the view; a right click on a banner
 opens no menu; the video window follows the chosen provider and the date; the installer downloads through the
@@ -19,6 +19,7 @@ START = '@2026-03-05 14:28:30'
 PORT = 18120
 ENGINE_PROCESS = 'QtWebEngineProcess'
 ENGINE_LIBRARY = 'libQt6WebEngineCore'
+NETWORK_LIBRARY = 'libQt6Network'
 # Panel1 in window coordinates: 1, 208, 478 x 64; its left half is a plain link, its right half a new window.
 BANNER_LEFT = (100, 240)
 BANNER_RIGHT = (380, 240)
@@ -42,8 +43,12 @@ def engine_processes(pid):
 
 
 def maps_engine(pid):
+    return maps_library(pid, ENGINE_LIBRARY)
+
+
+def maps_library(pid, name):
     with open(f'/proc/{pid}/maps') as f:
-        return ENGINE_LIBRARY in f.read()
+        return name in f.read()
 
 
 def machine_id(interfaces):
@@ -129,7 +134,7 @@ class WebViewsTest(e2e.VeltraneTestCase):
         return any(g.height > 120 and ex.is_override_redirect(self.desk, w)
                    for w, g in ex.program_windows(self.desk).items())
 
-    def test_offline_start_starts_no_browser_engine(self):
+    def test_offline_start_loads_no_browser_engine_nor_network(self):
         desk = self.desktop()
         folder = self.program_folder()
         folder.write_services()
@@ -139,6 +144,7 @@ class WebViewsTest(e2e.VeltraneTestCase):
         time.sleep(6)
         self.assertEqual(engine_processes(prog.pid), [])
         self.assertFalse(maps_engine(prog.pid), 'the browser engine was loaded offline')
+        self.assertFalse(maps_library(prog.pid, NETWORK_LIBRARY), 'the network library was loaded offline')
         self.assertEqual(prog.terminate(timeout=60), 0)
 
     def test_banners_links_and_calendar_window(self):
