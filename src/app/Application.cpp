@@ -6,6 +6,7 @@
 #include "app/StartupTrace.h"
 #include "online/WebEngineLoader.h"
 #include "platform/Failure.h"
+#include "platform/XcbImageTransport.h"
 
 #include <QHelpEvent>
 #include <QMessageBox>
@@ -14,6 +15,7 @@
 #include <QToolTip>
 #include <cstdlib>
 #include <functional>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -33,8 +35,11 @@ public:
 
 bool showHintForFiveSeconds(QObject *receiver, QEvent *event)
 {
+    // The type first: this runs for every event the program receives.
+    if (event->type() != QEvent::ToolTip)
+        return false;
     auto *widget = qobject_cast<QWidget *>(receiver);
-    if (event->type() != QEvent::ToolTip || !widget || widget->toolTip().isEmpty())
+    if (!widget || widget->toolTip().isEmpty())
         return false;
     QToolTip::showText(static_cast<QHelpEvent *>(event)->globalPos(), widget->toolTip(), widget, {}, 5000);
     return true;
@@ -93,7 +98,9 @@ int Application::run(int argc, char **argv)
 {
     StartupTrace::mark(QStringLiteral("main"));
     WebEngineLoader::prepareEnvironment();
+    std::optional<XcbImagesInRequests> imagesInRequests(std::in_place);
     Application app(argc, argv);
+    imagesInRequests.reset();
     StartupTrace::mark(QStringLiteral("application"));
     // Watched before anything else, so that SIGTERM during the start-up (or its error box) is not lost.
     ProgramEnd end;

@@ -8,14 +8,46 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <functional>
+#include <optional>
 
 #include <sqlite3.h>
 
 #include <algorithm>
 
 namespace {
+
+/// The size n of a column type "CHAR(n)" or "VARCHAR(n)" (given upper case and trimmed; white space allowed
+/// around the brackets and the number, which is unsigned decimal digits); nothing for any other type. A size
+/// past int reads as 0. Plain string code: no regular expression engine is woken at every start for it.
+std::optional<int> charColumnSize(QStringView type)
+{
+    auto skipSpaces = [&type] {
+        while (!type.isEmpty() && type.front().isSpace())
+            type = type.mid(1);
+    };
+    if (type.startsWith(u"VAR"))
+        type = type.mid(3);
+    if (!type.startsWith(u"CHAR"))
+        return std::nullopt;
+    type = type.mid(4);
+    skipSpaces();
+    if (!type.startsWith(u'('))
+        return std::nullopt;
+    type = type.mid(1);
+    skipSpaces();
+    qsizetype digits = 0;
+    while (digits < type.size() && type[digits].isDigit())
+        ++digits;
+    if (digits == 0)
+        return std::nullopt;
+    const QStringView number = type.first(digits);
+    type = type.mid(digits);
+    skipSpaces();
+    if (type != u")")
+        return std::nullopt;
+    return number.toString().toInt();
+}
 
 QString quoted(const QString &identifier)
 {
@@ -309,17 +341,14 @@ void DataSet::readStructure()
     int autoInc = -1;
     {
         SqliteDb::Statement st(*m_db, QStringLiteral("PRAGMA table_info(%1)").arg(quoted(tableName())));
-        static const QRegularExpression sized(QStringLiteral("^(?:VAR)?CHAR\\s*\\(\\s*(\\d+)\\s*\\)$"),
-                                              QRegularExpression::CaseInsensitiveOption);
         while (st.step()) {
             FieldDef f;
             f.name = st.text(1);
             const QString type = st.text(2).trimmed().toUpper();
             const bool pk = st.integer(5) != 0;
-            const auto m = sized.match(type);
-            if (m.hasMatch()) {
+            if (const std::optional<int> size = charColumnSize(type)) {
                 f.type = FieldType::String;
-                f.size = m.captured(1).toInt();
+                f.size = *size;
             } else if (type == QLatin1String("INTEGER") && pk) {
                 f.type = FieldType::AutoInc;
                 autoInc = int(fields.size());

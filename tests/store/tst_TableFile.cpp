@@ -33,6 +33,8 @@ private slots:
     void structureReadBack_data();
     void structureReadBack();
     void structureInFileWins();
+    void columnTypeOfAFile_data();
+    void columnTypeOfAFile();
     void badFiles_data();
     void badFiles();
     void createNeverReplaces();
@@ -174,6 +176,56 @@ void TestTableFile::structureInFileWins()
     for (ds.first(); !ds.eof(); ds.next())
         names << ds.fieldByName("Fio").asString();
     QCOMPARE(names, (QStringList{"A", "b", "c"})); // ordered by Fio without regard to case
+}
+
+void TestTableFile::columnTypeOfAFile_data()
+{
+    QTest::addColumn<QString>("declared");
+    QTest::addColumn<int>("type"); // FieldType, or -1: the file is refused for the column's unknown type
+    QTest::addColumn<int>("size");
+
+    const int string = int(FieldType::String);
+    QTest::newRow("VARCHAR(n)") << "VARCHAR(254)" << string << 254;
+    QTest::newRow("CHAR(n)") << "CHAR(3)" << string << 3;
+    QTest::newRow("any case") << "VarChar(12)" << string << 12;
+    QTest::newRow("spaces around the size") << "VARCHAR ( 7 )" << string << 7;
+    QTest::newRow("space before the bracket") << "CHAR (2)" << string << 2;
+    QTest::newRow("zero") << "CHAR(0)" << string << 0;
+    QTest::newRow("size past int") << "VARCHAR(99999999999)" << string << 0;
+    QTest::newRow("leading zeros") << "VARCHAR(007)" << string << 7;
+    QTest::newRow("negative size") << "VARCHAR(-1)" << -1 << 0;
+    QTest::newRow("signed size") << "VARCHAR(+5)" << -1 << 0;
+    QTest::newRow("two numbers") << "VARCHAR(5, 2)" << -1 << 0;
+    QTest::newRow("fraction") << "VARCHAR(1.5)" << -1 << 0;
+    QTest::newRow("without a size") << "VARCHAR" << -1 << 0;
+    QTest::newRow("other prefix") << "NVARCHAR(3)" << -1 << 0;
+    QTest::newRow("VAR twice") << "VARVARCHAR(3)" << -1 << 0;
+    QTest::newRow("longer name") << "CHARACTER(3)" << -1 << 0;
+    QTest::newRow("words before") << "LONG VARCHAR(3)" << -1 << 0;
+    QTest::newRow("INT inside wins over nothing") << "POINT" << int(FieldType::Integer) << 0;
+    QTest::newRow("text") << "TEXT" << int(FieldType::Memo) << 0;
+}
+
+void TestTableFile::columnTypeOfAFile()
+{
+    QFETCH(QString, declared);
+    QFETCH(int, type);
+    QFETCH(int, size);
+    TempAppDir dir;
+    QVERIFY(TableQuery::exec(dir.path("phone.cds"), QStringLiteral("CREATE TABLE phone (Fio %1);").arg(declared)));
+    DataSet ds;
+    ds.setRequiredFields({});
+    ds.setFileName(dir.path("phone.cds"));
+    try {
+        ds.open();
+        QVERIFY2(type >= 0, "a column of an unknown type was taken");
+        QCOMPARE(ds.fieldCount(), 1);
+        QCOMPARE(int(ds.fieldDef(0).type), type);
+        QCOMPARE(ds.fieldDef(0).size, size);
+    } catch (const Failure &f) {
+        QVERIFY2(type < 0, qPrintable(f.text()));
+        QVERIFY2(f.text().contains(QStringLiteral("unknown type")), qPrintable(f.text()));
+    }
 }
 
 void TestTableFile::badFiles_data()
