@@ -201,15 +201,30 @@ QStringList IniFile::keys(const QString &section) const
     return result;
 }
 
-QString IniFile::readString(const QString &section, const QString &key, const QString &defaultValue) const
+QString IniFile::valueIn(const QStringList &lines, const QString &section, const QString &key,
+                         const QString &defaultValue)
 {
-    const QStringList lines = readLines(nullptr);
     const int index = findKey(lines, section, key, nullptr);
     if (index < 0)
         return defaultValue;
     QString k, value;
     keyLine(lines.at(index), &k, &value);
     return decodeValue(value.trimmed()).left(kMaxValueLength);
+}
+
+QString IniFile::readString(const QString &section, const QString &key, const QString &defaultValue) const
+{
+    return valueIn(readLines(nullptr), section, key, defaultValue);
+}
+
+QStringList IniFile::readStrings(const QString &section, const QList<QPair<QString, QString>> &keysAndDefaults) const
+{
+    const QStringList lines = readLines(nullptr);
+    QStringList values;
+    values.reserve(keysAndDefaults.size());
+    for (const auto &[key, defaultValue] : keysAndDefaults)
+        values << valueIn(lines, section, key, defaultValue);
+    return values;
 }
 
 int IniFile::readInteger(const QString &section, const QString &key, int defaultValue) const

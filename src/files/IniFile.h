@@ -37,6 +37,8 @@ public:
 
     /// The value, or defaultValue when the key is missing; an empty value is returned as empty.
     QString readString(const QString &section, const QString &key, const QString &defaultValue) const;
+    /// The same as readString for each (key, default) pair, from one reading of the file.
+    QStringList readStrings(const QString &section, const QList<QPair<QString, QString>> &keysAndDefaults) const;
     /// Decimal with an optional sign, or hexadecimal after "0x"/"0X" (more than two characters in all);
     /// anything else, or a number outside 32 bits, gives defaultValue.
     int readInteger(const QString &section, const QString &key, int defaultValue) const;
@@ -73,6 +75,8 @@ private:
     QStringList readLines(QString *eol) const;
     // Index of the key's line in lines, -1 when missing; *sectionEnd (if given) receives the line after the
     // last non-blank line of the first matching section, or -1 when the section does not exist.
+    static QString valueIn(const QStringList &lines, const QString &section, const QString &key,
+                           const QString &defaultValue);
     static int findKey(const QStringList &lines, const QString &section, const QString &key, int *sectionEnd);
     static bool applyWrite(QStringList &lines, const QString &section, const QString &key, const QString &value);
     void commit(const QStringList &lines, const QString &eol) const;

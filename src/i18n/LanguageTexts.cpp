@@ -233,9 +233,14 @@ void LanguageTexts::reset()
 
 void LanguageTexts::read(const IniFile &file)
 {
-    const QString section = sectionName();
+    // One reading of the file for the whole section (a language file holds some hundred keys).
+    QList<QPair<QString, QString>> wanted;
+    wanted.reserve(m_keys->size());
     for (const Key &k : *m_keys)
-        m_texts.insert(k.key, file.readString(section, k.key, k.defaultText));
+        wanted.append({k.key, k.defaultText});
+    const QStringList values = file.readStrings(sectionName(), wanted);
+    for (qsizetype i = 0; i < wanted.size(); ++i)
+        m_texts.insert(wanted.at(i).first, values.at(i));
 }
 
 void LanguageTexts::write(IniFile &file) const

@@ -109,6 +109,11 @@ void TestIniFile::readString()
         QVERIFY(dir.write(QStringLiteral("veltrane.ini"), content));
     const IniFile file(dir.path(QStringLiteral("veltrane.ini")));
     QCOMPARE(file.readString(kForm, key, QStringLiteral("<default>")), expected);
+    // A batch read from one reading of the file gives each key what a read of its own gives, in order.
+    const QList<QPair<QString, QString>> batch = {{QStringLiteral("Missing"), QStringLiteral("m")},
+                                                  {key, QStringLiteral("<default>")},
+                                                  {key.toUpper(), QStringLiteral("<default>")}};
+    QCOMPARE(file.readStrings(kForm, batch), QStringList({QStringLiteral("m"), expected, expected}));
 }
 
 void TestIniFile::readInteger_data()
