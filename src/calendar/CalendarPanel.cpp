@@ -1,5 +1,6 @@
 #include "calendar/CalendarPanel.h"
 
+#include "platform/ApplicationLook.h"
 #include "platform/Clock.h"
 
 #include <QApplication>
@@ -92,12 +93,8 @@ CalendarPanel::CalendarPanel(QWidget *parent) : QFrame(parent)
     setObjectName(QStringLiteral("Panel5"));
     // The panel's children are drawn in the application's own palette and font, not in the main window's black
     // and small font; the black ground is painted by the panel itself.
-    QPalette plainPalette = QApplication::palette();
-    plainPalette.setResolveMask(~QPalette::ResolveMask(0));
-    setPalette(plainPalette);
-    QFont plainFont = QApplication::font();
-    plainFont.setResolveMask(QFont::AllPropertiesResolved);
-    setFont(plainFont);
+    setPalette(resolvedApplicationPalette());
+    setFont(resolvedApplicationFont());
 
     m_bannerHolder = new QWidget(this);
     m_bannerHolder->setObjectName(QStringLiteral("Panel8"));

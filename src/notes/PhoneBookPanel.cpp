@@ -1,5 +1,6 @@
 #include "notes/PhoneBookPanel.h"
 
+#include "platform/ApplicationLook.h"
 #include "platform/Failure.h"
 #include "platform/Prompts.h"
 #include "store/DataSet.h"
@@ -48,12 +49,8 @@ PhoneBookPanel::PhoneBookPanel(DataSet *phone, const Services &services, QWidget
     // The panel's children are drawn in the application's own palette and font, not in the main window's black
     // and small font; the black ground is painted by the panel itself, and the few coloured children carry their
     // own colours (palettes, not a style sheet: a sheet would be matched against every child at start).
-    QPalette plainPalette = QApplication::palette();
-    plainPalette.setResolveMask(~QPalette::ResolveMask(0));
-    setPalette(plainPalette);
-    QFont plainFont = QApplication::font();
-    plainFont.setResolveMask(QFont::AllPropertiesResolved);
-    setFont(plainFont);
+    setPalette(resolvedApplicationPalette());
+    setFont(resolvedApplicationFont());
 
     m_grid = new QTableView(this);
     m_grid->setObjectName(QStringLiteral("DBGrid1"));
@@ -65,7 +62,7 @@ PhoneBookPanel::PhoneBookPanel(DataSet *phone, const Services &services, QWidget
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setWordWrap(false);
     m_grid->setPalette(coloured(m_grid->palette(), Qt::white, Qt::black));
-    keepPlainScrollBars(m_grid, plainPalette);
+    keepPlainScrollBars(m_grid, resolvedApplicationPalette());
 
     m_navigator = new DataSetNavigatorWidget(m_phone, QStringLiteral("DBNavigator1"), this);
     m_navigator->setGeometry(14, 191, 234, 25);
@@ -100,7 +97,7 @@ PhoneBookPanel::PhoneBookPanel(DataSet *phone, const Services &services, QWidget
     m_memo->setGeometry(258, 164, 212, 112);
     m_memo->setFrameShape(QFrame::NoFrame);
     m_memo->setPalette(coloured(m_memo->palette(), kFieldText, Qt::white));
-    keepPlainScrollBars(m_memo, plainPalette);
+    keepPlainScrollBars(m_memo, resolvedApplicationPalette());
 
     bindFields();
     setFieldsWritable(false);
