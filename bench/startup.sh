@@ -9,6 +9,7 @@
 #                                      VELTRANE_BENCH_SETTINGS="warm" or "cold" runs only one of the two;
 #                                      VELTRANE_BENCH_SMAPS=folder keeps /proc/PID/smaps and status of every start
 #                                      there, for bench/smaps_diff.py;
+#                                      VELTRANE_BENCH_TRACE=1 prints the program's own start-up marks;
 #                                      VELTRANE_BENCH_BEFORE=folder starts the program folder of another build in
 #                                      turn with this one and prints the two side by side, before and after)
 set -euo pipefail

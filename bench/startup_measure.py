@@ -36,6 +36,8 @@ IDLE = float(os.environ.get('VELTRANE_BENCH_IDLE', '60'))
 # A second idle figure over as many seconds from this long after the first paint: past the start-up's one-off
 # work of the first seconds (on a first start the greeting's once-a-day check and settings save at tick 10).
 LATE_IDLE_FROM = 15.0
+# VELTRANE_BENCH_TRACE=1: the program prints its start-up marks (VELTRANE_STARTUP_TRACE), one line per start.
+TRACE = os.environ.get('VELTRANE_BENCH_TRACE') == '1'
 # The window opens at 200, 200 in a fresh folder; the ruler strip is navy, and left of the first hour line and its
 # label (x 20, x 6) nothing else is drawn on it.
 RULER_PIXEL = (200 + 3, 200 + 10)
@@ -238,6 +240,12 @@ def bare_run(desk, pixels, setting, bare, n):
         desk.processes.remove(proc)
 
 
+def print_trace(title, output):
+    """The program's own start-up marks (ms from its process start, 10 ms grain) on one line."""
+    marks = [line.split('veltrane start:', 1)[1].strip() for line in output.splitlines() if 'veltrane start:' in line]
+    print(f'{title} marks: ' + ' | '.join(mark.replace(' ms ', ' ') for mark in marks), flush=True)
+
+
 def one_run(desk, pixels, setting, n, source, label='program'):
     wrap, env = setting.prepare(n, label)
     parent = tempfile.mkdtemp(prefix=f'{label}-{setting.name}{n}-', dir=setting.workdir)
@@ -245,6 +253,8 @@ def one_run(desk, pixels, setting, n, source, label='program'):
     if setting.user:
         chown_tree(parent, setting.user)
     started = time.monotonic()
+    if TRACE:
+        env = dict(env, VELTRANE_STARTUP_TRACE='1')
     prog = desk.start_program(folder, lang='ru_RU.UTF-8', tz='Europe/Moscow', wrap=wrap, env=env)
     try:
         painted, mapped = wait_for_paint(pixels, prog.running, lambda: main_window_mapped(desk), started,
@@ -253,6 +263,8 @@ def one_run(desk, pixels, setting, n, source, label='program'):
         boxes = prog.message_boxes()
         if boxes:
             print(f'{setting.name} run {n}: a message box is open: {[title for _, title in boxes]}', flush=True)
+        if TRACE:
+            print_trace(f'{setting.name} {label} run {n}', prog.output())
         rss, tree = prog.rss_kb(), prog.tree_rss_kb()
         keep_smaps(prog.pid, f'{label}-{setting.name}{n}')
         cpu, late_cpu = idle_cpu_percent(prog.pid, painted)

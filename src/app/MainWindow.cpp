@@ -81,6 +81,9 @@
 
 struct MainWindow::Parts
 {
+    explicit Parts(std::function<Notifier &()> tray) : trayNotifier(std::move(tray)) {}
+
+    NotifierOnDemand trayNotifier;
     SystemClock clock;
     PromptsDialog prompts;
     LinuxNetState net;
@@ -119,7 +122,9 @@ struct MainWindow::Parts
 };
 
 MainWindow::MainWindow(ProgramEnd &end, QWidget *parent)
-    : QWidget(parent), m_end(end), m_parts(std::make_unique<Parts>())
+    : QWidget(parent), m_end(end), m_parts(std::make_unique<Parts>([this]() -> Notifier & {
+          return tray();
+      }))
 {
     // The platform's end of the program stops the start-up steps; the saves follow as the window goes.
     connect(&m_end, &ProgramEnd::requested, this, [this] {
@@ -160,7 +165,17 @@ MainWindow::MainWindow(ProgramEnd &end, QWidget *parent)
 
 void MainWindow::showTrayIcon()
 {
-    m_tray->show();
+    tray().show();
+}
+
+TrayIcon &MainWindow::tray()
+{
+    if (!m_tray) {
+        m_tray = new TrayIcon(m_menu, this);
+        connect(m_tray, &TrayIcon::clicked, this, &MainWindow::showNextNews);
+        connect(m_tray, &TrayIcon::doubleClicked, m_behaviour, &WindowBehaviourWidget::showFromTray);
+    }
+    return *m_tray;
 }
 
 MainWindow::~MainWindow()
@@ -237,8 +252,7 @@ void MainWindow::createMenuAndTray()
 {
     m_menu = new PopupMenuWidget(this);
     m_menu->attachTo(this);
-    m_tray = new TrayIcon(m_menu, this);
-    m_services.notifier = m_tray;
+    m_services.notifier = &m_parts->trayNotifier;
 }
 
 void MainWindow::createVoiceAndScheduler()
@@ -298,9 +312,6 @@ void MainWindow::createShell()
         m_behaviour->addDragSurface(surface);
     if (auto *group = m_eventPanel->findChild<QWidget *>(QStringLiteral("GroupBox1")))
         m_behaviour->addDragSurface(group);
-
-    connect(m_tray, &TrayIcon::clicked, this, &MainWindow::showNextNews);
-    connect(m_tray, &TrayIcon::doubleClicked, m_behaviour, &WindowBehaviourWidget::showFromTray);
 
     m_label4->installEventFilter(this);
     connect(m_menu->item(QStringLiteral("N1")), &QAction::triggered, qApp, &QCoreApplication::quit);
@@ -779,7 +790,7 @@ void MainWindow::showNextNews()
                          econom.fieldByName(QStringLiteral("time")).asTime()});
         econom.enableControls();
     }
-    NextNews::announce(rows, m_parts->clock, *m_tray);
+    NextNews::announce(rows, m_parts->clock, tray());
 }
 
 void MainWindow::reportFailure(const QString &text)

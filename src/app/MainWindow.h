@@ -41,7 +41,7 @@ public:
     void createOtherWindows();
     /// The About window comes up (from the bottom caption or the menu), made first if it is not yet.
     void showAboutWindow();
-    /// The tray icon appears (made hidden with the window; shown once the window is on the screen).
+    /// The tray icon appears once the window is on the screen (made then, unless something needed it earlier).
     void showTrayIcon();
 
     /// The four notes and the settings, saved at a close asked by the platform and at the end of the program.
@@ -57,6 +57,9 @@ protected:
 
 private:
     struct Parts;
+
+    /// The tray icon, made at its first use: the platform's tray costs start time before the first picture.
+    TrayIcon &tray();
 
     void createSurface();
     void createShell();

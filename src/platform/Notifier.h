@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+#include <utility>
 
 class Notifier
 {
@@ -15,4 +17,21 @@ public:
     virtual void hideBalloon() = 0;
     /// Plays a short notification sound without waiting for it ("MailBeep", "Notify", ...).
     virtual void playSound(const QString &name) = 0;
+};
+
+/// A notifier whose real one is made at its first use: the tray icon is made once the window is on the screen,
+/// or earlier if something asks for a balloon or a sound before that.
+class NotifierOnDemand final : public Notifier
+{
+public:
+    explicit NotifierOnDemand(std::function<Notifier &()> make) : m_make(std::move(make)) {}
+    void showBalloon(const QString &title, const QString &text, int seconds, BalloonIcon icon) override
+    {
+        m_make().showBalloon(title, text, seconds, icon);
+    }
+    void hideBalloon() override { m_make().hideBalloon(); }
+    void playSound(const QString &name) override { m_make().playSound(name); }
+
+private:
+    std::function<Notifier &()> m_make;
 };
