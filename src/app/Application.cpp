@@ -114,6 +114,8 @@ int Application::run(int argc, char **argv)
     StartupTrace::mark(QStringLiteral("shown"));
     // Nothing of these shows at the start: they come once the window is on the screen.
     AfterFirstPaint::run(&window, [&window] {
+        window.ensurePanels();
+        StartupTrace::mark(QStringLiteral("phone-book and planner panels"));
         window.showTrayIcon();
         window.createOtherWindows();
         StartupTrace::mark(QStringLiteral("tray icon and other windows"));

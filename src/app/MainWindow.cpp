@@ -31,6 +31,7 @@
 #include "clock/SessionBoard.h"
 #include "clock/Voice.h"
 #include "files/IniFile.h"
+#include "i18n/CaptionBinder.h"
 #include "i18n/LanguageFiles.h"
 #include "i18n/LanguageSwitch.h"
 #include "i18n/LanguageTexts.h"
@@ -232,12 +233,10 @@ void MainWindow::createSurface()
     m_label3->setFont(noticeFont);
     setLabelColours(m_label3, QStringLiteral("color: yellow; background: navy;"));
 
-    m_phonePanel = new PhoneBookPanel(&m_parts->phone, m_services, this);
-    m_eventPanel = new PlannerPanel(&m_parts->alarm, m_parts->scheduler.get(), m_services, this);
+    // The phone book and the planner are made after the first paint (ensurePanels), under this one.
     m_calendarPanel = new CalendarPanel(this);
     m_calendarPanel->setClock(&m_parts->clock);
-    for (QWidget *panel : panels())
-        panel->hide();
+    m_calendarPanel->hide();
 
     m_quickNotes = new QuickNotes(m_services, this);
     m_notes = m_quickNotes->editors();
@@ -245,7 +244,47 @@ void MainWindow::createSurface()
 
 QList<QWidget *> MainWindow::panels() const
 {
-    return {m_phonePanel, m_eventPanel, m_calendarPanel};
+    QList<QWidget *> made;
+    for (QWidget *panel : std::initializer_list<QWidget *>{m_phonePanel, m_eventPanel, m_calendarPanel}) {
+        if (panel)
+            made << panel;
+    }
+    return made;
+}
+
+void MainWindow::ensurePanels()
+{
+    if (m_phonePanel)
+        return;
+    m_phonePanel = new PhoneBookPanel(&m_parts->phone, m_services, this);
+    m_eventPanel = new PlannerPanel(&m_parts->alarm, m_parts->scheduler.get(), m_services, this);
+    for (QWidget *panel : {static_cast<QWidget *>(m_phonePanel), static_cast<QWidget *>(m_eventPanel)}) {
+        // Where they would lie had they come with the window: under the calendar, the notes and the toolbar.
+        panel->stackUnder(m_calendarPanel);
+        panel->hide();
+        // What the "size" and "round corners" steps give the calendar panel (no mask when the start-up stopped
+        // before), and the texts of the language loaded (the defaults before).
+        panel->setGeometry(0, 0, ProgramValues::contentWidth + 1, height());
+        panel->setMask(m_calendarPanel->mask());
+        CaptionBinder::applyToPart(m_parts->form1, panel);
+    }
+    m_eventPanel->retranslate();
+
+    m_toolbar->setViewTarget(View::Events, m_eventPanel, m_eventPanel->grid());
+    m_eventPanel->setShowPanel([this] {
+        m_toolbar->showView(View::Events);
+    });
+    m_toolbar->setViewTarget(View::PhoneBook, m_phonePanel, m_phonePanel->grid());
+    m_phonePanel->setNewEventWithText([this](const QString &text) {
+        m_eventPanel->newEventWithText(text);
+    });
+    // Both hide the window on a double click and drag it; so does the planner's repeat group.
+    for (QWidget *panel : {static_cast<QWidget *>(m_phonePanel), static_cast<QWidget *>(m_eventPanel)}) {
+        m_behaviour->addHideSurface(panel);
+        m_behaviour->addDragSurface(panel);
+    }
+    if (auto *group = m_eventPanel->findChild<QWidget *>(QStringLiteral("GroupBox1")))
+        m_behaviour->addDragSurface(group);
 }
 
 void MainWindow::createMenuAndTray()
@@ -290,11 +329,11 @@ void MainWindow::createShell()
     m_toolbar = new ToolbarPanel(this);
     m_toolbar->setGeometry(478, 0, 32, 290);
     m_toolbar->setViewTarget(View::Calendar, m_calendarPanel, m_calendarPanel->grid());
-    m_toolbar->setViewTarget(View::Events, m_eventPanel, m_eventPanel->grid());
-    m_eventPanel->setShowPanel([this] {
-        m_toolbar->showView(View::Events);
+    // The phone book and the planner register themselves when made.
+    m_toolbar->setBeforeShow([this](View view) {
+        if (view == View::Events || view == View::PhoneBook)
+            ensurePanels();
     });
-    m_toolbar->setViewTarget(View::PhoneBook, m_phonePanel, m_phonePanel->grid());
     const View noteViews[] = {View::Note1, View::Note2, View::Note3, View::Note4};
     for (int i = 0; i < 4; ++i)
         m_toolbar->setViewTarget(noteViews[i], m_notes[i], m_notes[i]);
@@ -303,15 +342,13 @@ void MainWindow::createShell()
     wireNotes();
 
     m_behaviour = new WindowBehaviourWidget(this, m_menu, this);
-    // The calendar panel drags but does not hide on a double click; the planner's repeat group drags too.
-    const QList<QWidget *> hideSurfaces = {m_clockView, this, m_phonePanel, m_eventPanel};
+    // The calendar panel drags but does not hide on a double click (the phone book and planner: ensurePanels).
+    const QList<QWidget *> hideSurfaces = {m_clockView, this};
     for (QWidget *surface : hideSurfaces)
         m_behaviour->addHideSurface(surface);
     const QList<QWidget *> dragSurfaces = hideSurfaces + QList<QWidget *>{m_calendarPanel, m_calendarPanel->grid()};
     for (QWidget *surface : dragSurfaces)
         m_behaviour->addDragSurface(surface);
-    if (auto *group = m_eventPanel->findChild<QWidget *>(QStringLiteral("GroupBox1")))
-        m_behaviour->addDragSurface(group);
 
     m_label4->installEventFilter(this);
     connect(m_menu->item(QStringLiteral("N1")), &QAction::triggered, qApp, &QCoreApplication::quit);
@@ -333,7 +370,8 @@ void MainWindow::createShell()
         parts.aboutWindow = about;
         parts.languageLoaded = [this](const QString &c) {
             QtTranslations::install(c);
-            m_eventPanel->retranslate();
+            if (m_eventPanel)
+                m_eventPanel->retranslate();
         };
         parts.saveSettings = [this](const QString &c) {
             saveSettings(c);
@@ -414,7 +452,8 @@ void MainWindow::addStartupSteps()
         LanguageFiles::loadLanguage(m_values.appDir, m_values.langCode, m_parts->form1, this);
         m_unreadLanguageFile.clear();
         QtTranslations::install(m_values.langCode);
-        m_eventPanel->retranslate();
+        if (m_eventPanel)
+            m_eventPanel->retranslate();
         QStringList names;
         for (const QString &key : SessionBoard::nameKeys())
             names << m_parts->form1.text(key);
@@ -478,14 +517,16 @@ void MainWindow::startBanners()
 {
     auto &banners = m_parts->banners;
     banners = std::make_unique<BannersView>(&m_parts->webViews, m_services.net, m_services.shell);
-    banners->setHolders({{m_bannerStrip, QRect(-2, -2, 484, 70)},
-                         {m_phonePanel->bannerHolder(), QRect(-1, -1, 234, 62)},
-                         {m_eventPanel->bannerHolder(), QRect(-1, -1, 234, 62)},
-                         {m_calendarPanel->bannerHolder(), QRect(-1, -1, 568, 62)}});
     banners->setSiteUrl(m_parts->addresses.siteUrl);
     banners->setLanguageName(SystemLanguage::englishName());
-    // The pages load once the window is on the screen: the engine's start never delays it.
-    AfterFirstPaint::run(this, [banners = banners.get()] {
+    // The pages load once the window is on the screen: the engine's start never delays it. Two of the holders
+    // are in the panels made then.
+    AfterFirstPaint::run(this, [this, banners = banners.get()] {
+        ensurePanels();
+        banners->setHolders({{m_bannerStrip, QRect(-2, -2, 484, 70)},
+                             {m_phonePanel->bannerHolder(), QRect(-1, -1, 234, 62)},
+                             {m_eventPanel->bannerHolder(), QRect(-1, -1, 234, 62)},
+                             {m_calendarPanel->bannerHolder(), QRect(-1, -1, 568, 62)}});
         banners->startUp();
     });
     banners->startTimer();
@@ -666,9 +707,6 @@ void MainWindow::openTables()
 
 void MainWindow::wirePhoneBook()
 {
-    m_phonePanel->setNewEventWithText([this](const QString &text) {
-        m_eventPanel->newEventWithText(text);
-    });
     // The IP-telephony page lives on the maker's site, so it follows the site's address in [Services].
     connect(m_menu->item(QStringLiteral("IP1")), &QAction::triggered, this, [this] {
         m_services.shell->open(m_parts->addresses.site(QStringLiteral("/ip-telephony.html")).toString());
@@ -678,6 +716,7 @@ void MainWindow::wirePhoneBook()
 void MainWindow::wireNotes()
 {
     m_quickNotes->setNewEventWithText([this](const QString &text) {
+        ensurePanels();
         m_eventPanel->newEventWithText(text);
     });
     m_quickNotes->setReminderWord([this] {
@@ -692,6 +731,7 @@ void MainWindow::wireNotes()
     NoteMenu::wire(
         m_menu, m_quickNotes,
         [this] {
+            ensurePanels();
             m_phonePanel->callReminder();
         },
         [this](const QString &text) {

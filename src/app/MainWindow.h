@@ -41,6 +41,10 @@ public:
     void createOtherWindows();
     /// The About window comes up (from the bottom caption or the menu), made first if it is not yet.
     void showAboutWindow();
+    /// The phone-book and planner panels (`Panel3`, `Panel4`), made at their first need and at the latest right
+    /// after the window's first paint: then placed, translated and wired as the start-up does for the
+    /// panels made with the window. Any use of either panel goes through here first.
+    void ensurePanels();
     /// The tray icon appears once the window is on the screen (made then, unless something needed it earlier).
     void showTrayIcon();
 
@@ -64,7 +68,7 @@ private:
     void createSurface();
     void createShell();
     void addStartupSteps();
-    /// `Panel3`, `Panel4`, `Panel5`.
+    /// `Panel3`, `Panel4`, `Panel5`, those made so far.
     QList<QWidget *> panels() const;
     void createMenuAndTray();
     void createVoiceAndScheduler();

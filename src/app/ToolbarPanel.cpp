@@ -96,6 +96,8 @@ void ToolbarPanel::hideAllPanels()
 
 void ToolbarPanel::showView(View view)
 {
+    if (m_beforeShow)
+        m_beforeShow(view);
     m_view = view;
     if (QToolButton *b = button(view); b && !b->isChecked())
         b->setChecked(true);

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 class QButtonGroup;
 class QToolButton;
@@ -27,6 +28,9 @@ public:
     /// Registers what a view shows (a panel or a note) and which control then takes the keyboard focus
     /// (null for none). The clock view shows nothing of its own: it is what remains when all are hidden.
     void setViewTarget(View view, QWidget *page, QWidget *focus);
+    /// Runs first in every showView, with the view about to show: a page made at its first need is made
+    /// there and registered with setViewTarget.
+    void setBeforeShow(std::function<void(View)> beforeShow) { m_beforeShow = std::move(beforeShow); }
     /// `HideAllPanels`: hides Panel3, Panel4, Panel5, then RichEdit1..RichEdit4.
     void hideAllPanels();
     /// Presses the button of `view` as the user would: everything hides, the view's page shows and its
@@ -48,4 +52,5 @@ private:
     QHash<int, QToolButton *> m_buttons;
     QHash<int, Target> m_targets;
     View m_view = View::Clock;
+    std::function<void(View)> m_beforeShow;
 };

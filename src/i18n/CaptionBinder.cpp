@@ -48,6 +48,20 @@ void CaptionBinder::apply(const LanguageTexts &texts, QObject *root)
     }
 }
 
+void CaptionBinder::applyToPart(const LanguageTexts &texts, QObject *part)
+{
+    if (!part)
+        return;
+    for (const LanguageTexts::Key &k : texts.keys()) {
+        if (k.object.isEmpty() || k.object == kRoot)
+            continue;
+        for (QObject *object : named(part, k.object)) {
+            if (const char *property = captionProperty(object, false))
+                object->setProperty(property, texts.text(k.key));
+        }
+    }
+}
+
 void CaptionBinder::collect(LanguageTexts &texts, const QObject *root)
 {
     if (!root)

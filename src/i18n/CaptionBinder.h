@@ -15,6 +15,9 @@ class CaptionBinder
 public:
     /// Sets every text that has an object on each object of that name under root (root included).
     static void apply(const LanguageTexts &texts, QObject *root);
+    /// The same for a part of a window made after the window's texts were applied (a panel made at its first
+    /// need): every named object under part, part included, but never the window's own caption.
+    static void applyToPart(const LanguageTexts &texts, QObject *part);
     /// Copies the current caption of every object whose text a save takes from the control into texts.
     static void collect(LanguageTexts &texts, const QObject *root);
 

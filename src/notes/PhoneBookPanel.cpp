@@ -136,6 +136,8 @@ void PhoneBookPanel::bindFields()
         if (state != DataSet::State::Edit && state != DataSet::State::Insert)
             setFieldsWritable(false);
     });
+    // A panel made once the table is open shows the current contact's hint at once.
+    showNameHint();
 }
 
 QLabel *PhoneBookPanel::addLabel(const char *name, const QString &text, int x, int y)

@@ -14,6 +14,9 @@ START = '@2026-03-05 14:28:30'
 # A tenth-speed clock keeps the daily greeting (tenth tick, which also saves) out of the way.
 SLOW = 0.1
 GARBAGE = b'\x00\x01not a table at all\xff' * 40
+# A translated language file; most of these texts are captions of the phone book and the planner.
+TRANSLATED = [('Label5', 'Name'), ('Label11', 'More'), ('Label12', 'Reminder text'), ('DBCheckBox8', 'Repeat'),
+              ('Day1', 'Sunday'), ('Combobox2Items0', 'Reminder'), ('mN1', 'Exit')]
 
 
 class PlatformEndTest(e2e.VeltraneTestCase):
@@ -53,6 +56,31 @@ class PlatformEndTest(e2e.VeltraneTestCase):
                 self.assertEqual(prog.terminate(timeout=20), 0, 'the program ends, box or not')
                 self.assertIn('veltrane.ini', prog.output(), 'the failed save is told, naming the file')
                 self.assertTrue(os.path.isdir(folder.file('veltrane.ini')))
+                desk.close()
+                shutil.rmtree(folder.path, ignore_errors=True)
+
+    def test_the_saves_keep_a_translated_language_file(self):
+        # The phone book and the planner are made once the window is on the screen. An end before that keeps the
+        # texts of their captions as read; after it, their captions carry the file's texts back into it.
+        for label, bad_table in (('end during the start-up failure box', True), ('end with the window up', False)):
+            with self.subTest(label):
+                folder = self.program_folder()
+                folder.write_services()
+                folder.write('RUS.ini', '[Form1]\n' + ''.join(f'{k}={v}\n' for k, v in TRANSLATED))
+                if bad_table:
+                    folder.write('alarm.cds', GARBAGE)
+                desk = self.desktop()
+                prog = desk.start_program(folder, faketime=START, speed=SLOW, wrap=e2e.OFFLINE)
+                if bad_table:
+                    e2e.wait_until(prog.message_boxes, 60, what='the start-up failure box')
+                else:
+                    geo = desk.geometry(prog.wait_main_window())
+                    for top in (71, 106):  # the planner's and the phone book's toolbar buttons
+                        desk.click(geo.x + 478 + 16, geo.y + top + 17)
+                        time.sleep(0.5)
+                self.assertEqual(prog.terminate(timeout=20), 0)
+                saved = dict(folder.ini('RUS.ini').items('Form1'))
+                self.assertEqual([(k, saved.get(k)) for k, _ in TRANSLATED], TRANSLATED)
                 desk.close()
                 shutil.rmtree(folder.path, ignore_errors=True)
 

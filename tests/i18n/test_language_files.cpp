@@ -69,6 +69,7 @@ private slots:
     void saveWritesCurrentCaptions();
     void trailingBlankLastsUntilReload();
     void binderSkipsMissingObjectsAndUsesTitles();
+    void partMadeLaterTakesItsTextsButNotTheWindowCaption();
     void aboutSectionOnlyBySaveAbout();
     void refusedSaveNamesTheFile();
     void codeThatIsNotAPlainNameIsRefused();
@@ -239,6 +240,34 @@ void TestLanguageFiles::binderSkipsMissingObjectsAndUsesTitles()
     QCOMPARE(texts.text(QStringLiteral("DBCheckBox8")), QStringLiteral("Repeat it"));
     QCOMPARE(texts.text(QStringLiteral("Day1")), QStringLiteral("Воскресенье")); // no such object: held text stays
     QCOMPARE(CaptionBinder::captionProperty(&root, false), nullptr);
+}
+
+void TestLanguageFiles::partMadeLaterTakesItsTextsButNotTheWindowCaption()
+{
+    LanguageTexts texts(LanguageTexts::Section::Form1);
+    texts.setText(QStringLiteral("Label12"), QStringLiteral("Reminder text"));
+    texts.setText(QStringLiteral("DBCheckBox8"), QStringLiteral("Repeat"));
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Veltrane"));
+    auto *outside = new QLabel(QStringLiteral("Label5 as it was"), &window);
+    outside->setObjectName(QStringLiteral("Label5"));
+    auto *part = new QWidget(&window);
+    part->setObjectName(QStringLiteral("Panel4"));
+    auto *label12 = new QLabel(new QWidget(part)); // deeper than a direct child
+    label12->setObjectName(QStringLiteral("Label12"));
+    auto *repeat = new QCheckBox(part);
+    repeat->setObjectName(QStringLiteral("DBCheckBox8"));
+    CaptionBinder::applyToPart(texts, part);
+    QCOMPARE(label12->text(), QStringLiteral("Reminder text"));
+    QCOMPARE(repeat->text(), QStringLiteral("Repeat"));
+    QCOMPARE(outside->text(), QStringLiteral("Label5 as it was")); // only the part's objects change
+
+    // The About texts have the window's own caption ("."): a part never takes it as its title.
+    LanguageTexts about(LanguageTexts::Section::AboutBox);
+    about.setText(QStringLiteral("Caption"), QStringLiteral("About"));
+    CaptionBinder::applyToPart(about, part);
+    QCOMPARE(part->windowTitle(), QString());
+    QCOMPARE(window.windowTitle(), QStringLiteral("Veltrane"));
 }
 
 void TestLanguageFiles::aboutSectionOnlyBySaveAbout()

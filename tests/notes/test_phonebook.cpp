@@ -148,6 +148,26 @@ private slots:
         QCOMPARE(f.edit(0)->toolTip(), QStringLiteral("Анна"));
     }
 
+    void panelMadeOverAFilledTableShowsTheCurrentContact()
+    {
+        // The main window makes its panel after the first paint, when the table has long been open.
+        PhoneFixture f;
+        const QString longName = QStringLiteral("Константинопольский Константин Константинович");
+        f.addContact(QStringLiteral("Анна"), QStringLiteral("+7 495 000-00-01"));
+        f.addContact(longName, QStringLiteral("+7 495 000-00-02"));
+        QVERIFY(f.phone.locate(QStringLiteral("Fio"), longName));
+
+        PhoneBookPanel later(&f.phone, f.fakes.services(), &f.window);
+        QCOMPARE(later.grid()->model()->rowCount(), 2);
+        QCOMPARE(later.grid()->currentIndex().data().toString(), longName);
+        QCOMPARE(later.edits().at(0)->text(), longName);
+        QCOMPARE(later.edits().at(2)->text(), QStringLiteral("+7 495 000-00-02"));
+        QCOMPARE(later.edits().at(0)->toolTip(), longName);
+        QVERIFY(later.edits().at(0)->isReadOnly());
+        QVERIFY(later.findChild<QToolButton *>(QStringLiteral("nbEdit"))->isEnabled());
+        QVERIFY(!later.findChild<QToolButton *>(QStringLiteral("nbPost"))->isEnabled());
+    }
+
     void callReminder_data()
     {
         QTest::addColumn<QString>("contact");
