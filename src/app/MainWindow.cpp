@@ -260,8 +260,11 @@ void MainWindow::ensurePanels()
     m_eventPanel = new PlannerPanel(&m_parts->alarm, m_parts->scheduler.get(), m_services, this);
     for (QWidget *panel : {static_cast<QWidget *>(m_phonePanel), static_cast<QWidget *>(m_eventPanel)}) {
         // Where they would lie had they come with the window: under the calendar, the notes and the toolbar.
-        panel->stackUnder(m_calendarPanel);
+        // Restacked while covering nothing: a restacked widget, hidden or not, has its area of the window
+        // repainted, and that full repaint would keep a larger buffer for sending the window's contents.
         panel->hide();
+        panel->setGeometry(QRect());
+        panel->stackUnder(m_calendarPanel);
         // What the "size" and "round corners" steps give the calendar panel (no mask when the start-up stopped
         // before), and the texts of the language loaded (the defaults before).
         panel->setGeometry(0, 0, ProgramValues::contentWidth + 1, height());
