@@ -36,27 +36,24 @@ const char *CaptionBinder::captionProperty(const QObject *object, bool isRoot)
 
 void CaptionBinder::apply(const LanguageTexts &texts, QObject *root)
 {
-    if (!root)
-        return;
-    for (const LanguageTexts::Key &k : texts.keys()) {
-        if (k.object.isEmpty())
-            continue;
-        for (QObject *object : named(root, k.object)) {
-            if (const char *property = captionProperty(object, k.object == kRoot))
-                object->setProperty(property, texts.text(k.key));
-        }
-    }
+    applyUnder(texts, root, true);
 }
 
 void CaptionBinder::applyToPart(const LanguageTexts &texts, QObject *part)
 {
-    if (!part)
+    applyUnder(texts, part, false);
+}
+
+void CaptionBinder::applyUnder(const LanguageTexts &texts, QObject *root, bool withWindowCaption)
+{
+    if (!root)
         return;
     for (const LanguageTexts::Key &k : texts.keys()) {
-        if (k.object.isEmpty() || k.object == kRoot)
+        const bool windowCaption = k.object == kRoot;
+        if (k.object.isEmpty() || (windowCaption && !withWindowCaption))
             continue;
-        for (QObject *object : named(part, k.object)) {
-            if (const char *property = captionProperty(object, false))
+        for (QObject *object : named(root, k.object)) {
+            if (const char *property = captionProperty(object, windowCaption))
                 object->setProperty(property, texts.text(k.key));
         }
     }

@@ -24,4 +24,7 @@ public:
     /// The caption property an object would use ("text", "title" or, for the window, "windowTitle"); empty
     /// when it has none.
     static const char *captionProperty(const QObject *object, bool isRoot);
+
+private:
+    static void applyUnder(const LanguageTexts &texts, QObject *root, bool withWindowCaption);
 };
