@@ -233,11 +233,8 @@ void MainWindow::createSurface()
     m_label3->setFont(noticeFont);
     setLabelColours(m_label3, QStringLiteral("color: yellow; background: navy;"));
 
-    // The phone book and the planner are made after the first paint (ensurePanels), under this one.
-    m_calendarPanel = new CalendarPanel(this);
-    m_calendarPanel->setClock(&m_parts->clock);
-    m_calendarPanel->hide();
-
+    // The phone book, the planner and the calendar are made after the first paint (ensurePanels), under the
+    // notes.
     m_quickNotes = new QuickNotes(m_services, this);
     m_notes = m_quickNotes->editors();
 }
@@ -256,23 +253,30 @@ void MainWindow::ensurePanels()
 {
     if (m_phonePanel)
         return;
+    m_calendarPanel = new CalendarPanel(this);
+    m_calendarPanel->setClock(&m_parts->clock);
     m_phonePanel = new PhoneBookPanel(&m_parts->phone, m_services, this);
     m_eventPanel = new PlannerPanel(&m_parts->alarm, m_parts->scheduler.get(), m_services, this);
-    for (QWidget *panel : {static_cast<QWidget *>(m_phonePanel), static_cast<QWidget *>(m_eventPanel)}) {
-        // Where they would lie had they come with the window: under the calendar, the notes and the toolbar.
+    // Where they would lie had they come with the window: the calendar under the notes and the toolbar, the
+    // phone book and then the planner under the calendar.
+    const QList<QWidget *> made = {m_calendarPanel, m_phonePanel, m_eventPanel};
+    for (QWidget *panel : made) {
         // Restacked while covering nothing: a restacked widget, hidden or not, has its area of the window
         // repainted, and that full repaint would keep a larger buffer for sending the window's contents.
         panel->hide();
         panel->setGeometry(QRect());
-        panel->stackUnder(m_calendarPanel);
-        // What the "size" and "round corners" steps give the calendar panel (no mask when the start-up stopped
-        // before), and the texts of the language loaded (the defaults before).
+        panel->stackUnder(panel == m_calendarPanel ? static_cast<QWidget *>(m_notes.first()) : m_calendarPanel);
+        // What the "size" and "round corners" steps give the panels (no mask when the start-up stopped before),
+        // and the texts of the language loaded (the defaults before).
         panel->setGeometry(0, 0, ProgramValues::contentWidth + 1, height());
-        panel->setMask(m_calendarPanel->mask());
+        if (m_cornersRounded)
+            panel->setMask(WindowShape::roundLeftCorners(panel->size()));
         CaptionBinder::applyToPart(m_parts->form1, panel);
     }
     m_eventPanel->retranslate();
+    showCalendarModel();
 
+    m_toolbar->setViewTarget(View::Calendar, m_calendarPanel, m_calendarPanel->grid());
     m_toolbar->setViewTarget(View::Events, m_eventPanel, m_eventPanel->grid());
     m_eventPanel->setShowPanel([this] {
         m_toolbar->showView(View::Events);
@@ -288,6 +292,9 @@ void MainWindow::ensurePanels()
     }
     if (auto *group = m_eventPanel->findChild<QWidget *>(QStringLiteral("GroupBox1")))
         m_behaviour->addDragSurface(group);
+    // The calendar drags the window but does not hide it on a double click.
+    m_behaviour->addDragSurface(m_calendarPanel);
+    m_behaviour->addDragSurface(m_calendarPanel->grid());
 }
 
 void MainWindow::createMenuAndTray()
@@ -331,10 +338,9 @@ void MainWindow::createShell()
 
     m_toolbar = new ToolbarPanel(this);
     m_toolbar->setGeometry(478, 0, 32, 290);
-    m_toolbar->setViewTarget(View::Calendar, m_calendarPanel, m_calendarPanel->grid());
-    // The phone book and the planner register themselves when made.
+    // The phone book, the planner and the calendar register themselves when made.
     m_toolbar->setBeforeShow([this](View view) {
-        if (view == View::Events || view == View::PhoneBook)
+        if (view == View::Events || view == View::PhoneBook || view == View::Calendar)
             ensurePanels();
     });
     const View noteViews[] = {View::Note1, View::Note2, View::Note3, View::Note4};
@@ -345,13 +351,11 @@ void MainWindow::createShell()
     wireNotes();
 
     m_behaviour = new WindowBehaviourWidget(this, m_menu, this);
-    // The calendar panel drags but does not hide on a double click (the phone book and planner: ensurePanels).
-    const QList<QWidget *> hideSurfaces = {m_clockView, this};
-    for (QWidget *surface : hideSurfaces)
+    // The panels' surfaces are added when they are made (ensurePanels).
+    for (QWidget *surface : {static_cast<QWidget *>(m_clockView), static_cast<QWidget *>(this)}) {
         m_behaviour->addHideSurface(surface);
-    const QList<QWidget *> dragSurfaces = hideSurfaces + QList<QWidget *>{m_calendarPanel, m_calendarPanel->grid()};
-    for (QWidget *surface : dragSurfaces)
         m_behaviour->addDragSurface(surface);
+    }
 
     m_label4->installEventFilter(this);
     connect(m_menu->item(QStringLiteral("N1")), &QAction::triggered, qApp, &QCoreApplication::quit);
@@ -485,6 +489,7 @@ void MainWindow::addStartupSteps()
     });
     s.add(QStringLiteral("round corners"), [this] {
         setMask(WindowShape::roundLeftCorners(size()));
+        m_cornersRounded = true;
         for (QWidget *panel : panels())
             panel->setMask(WindowShape::roundLeftCorners(panel->size()));
     });
@@ -508,7 +513,10 @@ void MainWindow::addStartupSteps()
             reportFailure(text);
         });
         // The grid's colours follow the clock: a repaint every minute moves rows from yellow to grey.
-        connect(alerts.get(), &NewsAlerts::checked, m_calendarPanel->grid()->viewport(), qOverload<>(&QWidget::update));
+        connect(alerts.get(), &NewsAlerts::checked, this, [this] {
+            if (m_calendarPanel)
+                m_calendarPanel->grid()->viewport()->update();
+        });
         alerts->start();
     });
     s.add(QStringLiteral("calendar feed"), [this] {
@@ -698,14 +706,21 @@ void MainWindow::saveSettings(const QString &code)
 void MainWindow::openTables()
 {
     TableSchemas::openAll(m_parts->phone, m_parts->alarm, m_parts->econom, m_values.appDir);
-    auto *calendarModel = new DataSetModel(&m_parts->econom, this);
-    connect(calendarModel, &DataSetModel::failed, this, &MainWindow::reportFailure);
+    m_calendarModel = new DataSetModel(&m_parts->econom, this);
+    connect(m_calendarModel, &DataSetModel::failed, this, &MainWindow::reportFailure);
     // The grid's columns are the table's fields in this order, whatever order a file keeps them in.
-    calendarModel->setColumns({QStringLiteral("title"), QStringLiteral("country"), QStringLiteral("date"),
-                               QStringLiteral("time"), QStringLiteral("forecast"), QStringLiteral("previous"),
-                               QStringLiteral("impact")});
-    m_calendarPanel->setModel(calendarModel);
-    m_calendarPanel->grid()->setSelectionModel(calendarModel->selectionModel());
+    m_calendarModel->setColumns({QStringLiteral("title"), QStringLiteral("country"), QStringLiteral("date"),
+                                 QStringLiteral("time"), QStringLiteral("forecast"), QStringLiteral("previous"),
+                                 QStringLiteral("impact")});
+    showCalendarModel();
+}
+
+void MainWindow::showCalendarModel()
+{
+    if (!m_calendarPanel || !m_calendarModel)
+        return;
+    m_calendarPanel->setModel(m_calendarModel);
+    m_calendarPanel->grid()->setSelectionModel(m_calendarModel->selectionModel());
 }
 
 void MainWindow::wirePhoneBook()

@@ -14,6 +14,7 @@ class QLabel;
 class QTextEdit;
 class CalendarPanel;
 class DataSet;
+class DataSetModel;
 class ClockFaceView;
 class PhoneBookPanel;
 class QuickNotes;
@@ -41,9 +42,9 @@ public:
     void createOtherWindows();
     /// The About window comes up (from the bottom caption or the menu), made first if it is not yet.
     void showAboutWindow();
-    /// The phone-book and planner panels (`Panel3`, `Panel4`), made at their first need and at the latest right
-    /// after the window's first paint: then placed, translated and wired as the start-up does for the
-    /// panels made with the window. Any use of either panel goes through here first.
+    /// The phone-book, planner and calendar panels (`Panel3`, `Panel4`, `Panel5`), made at their first need and
+    /// at the latest right after the window's first paint: then placed, translated and wired as the start-up
+    /// would have done had they come with the window. Any use of a panel goes through here first.
     void ensurePanels();
     /// The tray icon appears once the window is on the screen (made then, unless something needed it earlier).
     void showTrayIcon();
@@ -78,6 +79,8 @@ private:
     void reopenTablesAfterRestore();
     void readSettings();
     void openTables();
+    /// The calendar table's rows in the calendar grid, once both the panel and the table's model exist.
+    void showCalendarModel();
     void wirePhoneBook();
     /// The note commands of the popup menu, on the note that is shown.
     void wireNotes();
@@ -110,6 +113,9 @@ private:
     PhoneBookPanel *m_phonePanel = nullptr;
     PlannerPanel *m_eventPanel = nullptr;
     CalendarPanel *m_calendarPanel = nullptr;
+    DataSetModel *m_calendarModel = nullptr;
+    /// The "round corners" step has run: panels made later get the same left corners.
+    bool m_cornersRounded = false;
     QuickNotes *m_quickNotes = nullptr;
     QList<QTextEdit *> m_notes;
     PopupMenuWidget *m_menu = nullptr;

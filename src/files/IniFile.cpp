@@ -6,6 +6,7 @@
 #include "platform/Failure.h"
 #include "platform/TextCodec.h"
 
+#include <QHash>
 #include <QTime>
 
 #include <cctype>
@@ -180,14 +181,14 @@ bool IniFile::keyExists(const QString &section, const QString &key) const
     return findKey(readLines(nullptr), section, key, nullptr) >= 0;
 }
 
-QStringList IniFile::keys(const QString &section) const
+QList<QPair<QString, int>> IniFile::sectionKeys(const QStringList &lines, const QString &section)
 {
-    QStringList result;
+    QList<QPair<QString, int>> result;
     bool inSection = false;
     bool seen = false;
-    for (const QString &line : readLines(nullptr)) {
+    for (int i = 0; i < lines.size(); ++i) {
         QString name;
-        if (sectionHeader(line, &name)) {
+        if (sectionHeader(lines.at(i), &name)) {
             if (inSection)
                 break;
             inSection = !seen && sameName(name, section);
@@ -195,21 +196,32 @@ QStringList IniFile::keys(const QString &section) const
             continue;
         }
         QString k;
-        if (inSection && keyLine(line, &k, nullptr))
-            result << k;
+        if (inSection && keyLine(lines.at(i), &k, nullptr))
+            result.append({k, i});
     }
     return result;
+}
+
+QStringList IniFile::keys(const QString &section) const
+{
+    QStringList result;
+    for (const auto &[key, line] : sectionKeys(readLines(nullptr), section))
+        result << key;
+    return result;
+}
+
+QString IniFile::valueAt(const QStringList &lines, int index)
+{
+    QString k, value;
+    keyLine(lines.at(index), &k, &value);
+    return decodeValue(value.trimmed()).left(kMaxValueLength);
 }
 
 QString IniFile::valueIn(const QStringList &lines, const QString &section, const QString &key,
                          const QString &defaultValue)
 {
     const int index = findKey(lines, section, key, nullptr);
-    if (index < 0)
-        return defaultValue;
-    QString k, value;
-    keyLine(lines.at(index), &k, &value);
-    return decodeValue(value.trimmed()).left(kMaxValueLength);
+    return index < 0 ? defaultValue : valueAt(lines, index);
 }
 
 QString IniFile::readString(const QString &section, const QString &key, const QString &defaultValue) const
@@ -220,10 +232,20 @@ QString IniFile::readString(const QString &section, const QString &key, const QS
 QStringList IniFile::readStrings(const QString &section, const QList<QPair<QString, QString>> &keysAndDefaults) const
 {
     const QStringList lines = readLines(nullptr);
+    // One pass over the section for all the keys (a language file holds hundreds): the first line of each key
+    // counts, as for a single read.
+    QHash<QString, int> firstLine;
+    for (const auto &[key, line] : sectionKeys(lines, section)) {
+        const QString folded = key.toCaseFolded();
+        if (!firstLine.contains(folded))
+            firstLine.insert(folded, line);
+    }
     QStringList values;
     values.reserve(keysAndDefaults.size());
-    for (const auto &[key, defaultValue] : keysAndDefaults)
-        values << valueIn(lines, section, key, defaultValue);
+    for (const auto &[key, defaultValue] : keysAndDefaults) {
+        const auto found = firstLine.constFind(key.toCaseFolded());
+        values << (found == firstLine.constEnd() ? defaultValue : valueAt(lines, *found));
+    }
     return values;
 }
 

@@ -77,6 +77,10 @@ private:
     // last non-blank line of the first matching section, or -1 when the section does not exist.
     static QString valueIn(const QStringList &lines, const QString &section, const QString &key,
                            const QString &defaultValue);
+    /// The value stored on a key line.
+    static QString valueAt(const QStringList &lines, int index);
+    /// The key lines of the first section of that name, in file order: (key, line index).
+    static QList<QPair<QString, int>> sectionKeys(const QStringList &lines, const QString &section);
     static int findKey(const QStringList &lines, const QString &section, const QString &key, int *sectionEnd);
     static bool applyWrite(QStringList &lines, const QString &section, const QString &key, const QString &value);
     void commit(const QStringList &lines, const QString &eol) const;

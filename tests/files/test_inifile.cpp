@@ -81,6 +81,10 @@ void TestIniFile::readString_data()
     QTest::newRow("other section") << QByteArray("[Other]\nDirBackup=x\n[Form]\nLeft=1\n") << "DirBackup" << def;
     QTest::newRow("before any section") << QByteArray("DirBackup=x\n[Form]\n") << "DirBackup" << def;
     QTest::newRow("comment") << QByteArray("[Form]\n;DirBackup=x\n") << "DirBackup" << def;
+    QTest::newRow("key twice: the first") << QByteArray("[Form]\nDirBackup=a\nDIRBACKUP=b\n") << "DirBackup"
+                                          << "a";
+    QTest::newRow("section twice: the first")
+        << QByteArray("[Form]\nLeft=1\n[Other]\n[form]\nDirBackup=x\n") << "DirBackup" << def;
     QTest::newRow("crlf") << QByteArray("[Form]\r\nDirBackup=x\r\nLeft=1\r\n") << "DirBackup"
                           << "x";
     QTest::newRow("no final newline") << QByteArray("[Form]\nDirBackup=x") << "DirBackup"
