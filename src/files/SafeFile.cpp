@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -164,6 +165,57 @@ void write(const QString &path, const QByteArray &bytes)
         throw unableToWrite(path);
     }
     syncFolderOf(native);
+}
+
+namespace {
+
+// createNew's steps around the filling, which is given the new file's descriptor and temporary name.
+void createNewFile(const QString &path, const std::function<void(int fd, const QString &temporary)> &fill)
+{
+    const QByteArray native = nativePath(path);
+    QByteArray temporary = native + ".XXXXXX";
+    Descriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (fd.get() < 0)
+        throw unableToWrite(path);
+    auto removeTemporary = [&temporary] {
+        ::unlink(temporary.constData());
+    };
+    try {
+        if (::fchmod(fd.get(), 0666 & ~processUmask()) != 0)
+            throw unableToWrite(path);
+        fill(fd.get(), QFile::decodeName(temporary));
+    } catch (...) {
+        removeTemporary();
+        throw;
+    }
+    // Never over anything: where the file system cannot rename so, a link to the new name does the same.
+    const bool synced = ::fsync(fd.get()) == 0;
+    bool named = false;
+    if (fd.close() && synced) {
+        named = ::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, native.constData(), RENAME_NOREPLACE) == 0;
+        if (!named && (errno == EINVAL || errno == ENOSYS))
+            named = ::link(temporary.constData(), native.constData()) == 0;
+    }
+    removeTemporary(); // gone already when renamed
+    if (!named)
+        throw unableToWrite(path);
+}
+
+} // namespace
+
+void createNew(const QString &path, const std::function<void(const QString &temporary)> &fill)
+{
+    createNewFile(path, [&fill](int, const QString &temporary) {
+        fill(temporary);
+    });
+}
+
+void createNew(const QString &path, const QByteArray &bytes)
+{
+    createNewFile(path, [&path, &bytes](int fd, const QString &) {
+        if (!writeAll(fd, bytes))
+            throw unableToWrite(path);
+    });
 }
 
 } // namespace SafeFile

@@ -33,7 +33,7 @@ void LanguageFiles::loadLanguage(const QString &appDir, const QString &code, Lan
         // costs nothing here: the texts keep their defaults and the save reports the folder. (A dangling
         // link counts as something there: it is never followed out of the folder.)
         try {
-            SafeFile::write(file, QByteArray());
+            SafeFile::createNew(file, QByteArray());
         } catch (const Failure &) {}
     }
     form1.read(IniFile(file));

@@ -19,8 +19,7 @@ QString NoteFiles::path(int note) const
 void NoteFiles::createMissing() const
 {
     for (int i = 1; i <= count; ++i)
-        if (!SafeFile::exists(path(i)))
-            save(i, QString());
+        createIfMissing(i);
 }
 
 QString NoteFiles::load(int note) const
@@ -37,7 +36,7 @@ void NoteFiles::save(int note, const QString &text) const
 void NoteFiles::createIfMissing(int note) const
 {
     if (!SafeFile::exists(path(note)))
-        save(note, QString());
+        SafeFile::createNew(path(note), RtfText::write(QString()));
 }
 
 void NoteFiles::loadInto(int note, QTextDocument *document) const

@@ -45,6 +45,8 @@ private slots:
     void write();
     void failedWriteKeepsTheOldFile();
     void writeKeepsPermissions();
+    void createNew_data();
+    void createNew();
 };
 
 void TestSafeFile::read_data()
@@ -158,6 +160,70 @@ void TestSafeFile::writeKeepsPermissions()
     struct stat st = {};
     QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
     QCOMPARE(st.st_mode & 07777, 0640u);
+}
+
+void TestSafeFile::createNew_data()
+{
+    QTest::addColumn<Kind>("there");
+    QTest::addColumn<bool>("fillFails");
+    QTest::addColumn<bool>("appearsMeanwhile");
+    QTest::addColumn<bool>("made");
+
+    QTest::newRow("nothing there") << Kind::Missing << false << false << true;
+    QTest::newRow("a file there") << Kind::Regular << false << false << false;
+    QTest::newRow("a dangling link there") << Kind::DanglingLink << false << false << false;
+    QTest::newRow("a directory there") << Kind::Directory << false << false << false;
+    QTest::newRow("the filling fails") << Kind::Missing << true << false << false;
+    QTest::newRow("a file comes meanwhile") << Kind::Missing << false << true << false;
+}
+
+void TestSafeFile::createNew()
+{
+    QFETCH(Kind, there);
+    QFETCH(bool, fillFails);
+    QFETCH(bool, appearsMeanwhile);
+    QFETCH(bool, made);
+    TempAppDir dir;
+    const QString name = QStringLiteral("phone.cds");
+    const QString path = dir.path(name);
+    make(dir, name, there);
+    const QStringList before = QDir(dir.appDir()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden);
+
+    QString filled;
+    bool failed = false;
+    try {
+        SafeFile::createNew(path, [&](const QString &temporary) {
+            filled = temporary;
+            // An empty regular file beside the new one, to be written through its name.
+            QVERIFY(SafeFile::isRegularFile(temporary));
+            QCOMPARE(QFileInfo(temporary).absolutePath(), QFileInfo(path).absolutePath());
+            QFile f(temporary);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("new table") == 9);
+            f.close();
+            if (appearsMeanwhile)
+                QVERIFY(dir.write(name, "the user's"));
+            if (fillFails)
+                throw Failure(QStringLiteral("filling failed"));
+        });
+    } catch (const Failure &f) {
+        failed = true;
+        QCOMPARE(f.text(), fillFails ? QStringLiteral("filling failed") : QStringLiteral("Unable to write to ") + path);
+    }
+    QCOMPARE(failed, !made);
+    // Nothing of the temporary file is left, and whatever stood at the name stands as it was.
+    QVERIFY(filled.isEmpty() || !SafeFile::exists(filled));
+    if (made) {
+        QCOMPARE(dir.read(name), QByteArray("new table"));
+        struct stat st = {};
+        QCOMPARE(::stat(QFile::encodeName(path).constData(), &st), 0);
+        const mode_t mask = ::umask(022);
+        ::umask(mask);
+        QCOMPARE(st.st_mode & 07777, 0666u & ~mask);
+    } else if (appearsMeanwhile || there == Kind::Regular) {
+        QCOMPARE(dir.read(name), appearsMeanwhile ? QByteArray("the user's") : QByteArray("old content"));
+    } else {
+        QCOMPARE(QDir(dir.appDir()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden), before);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestSafeFile)
