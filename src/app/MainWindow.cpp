@@ -561,7 +561,8 @@ void MainWindow::wireWebWindows(const QList<WebPageWindow *> &windows)
 
 void MainWindow::importCalendar()
 {
-    // Returns at once: the feed is downloaded in the background and merged when it has come.
+    // Returns at once: the feed is downloaded in the background, from once the window is on the screen (the
+    // network module the download loads costs the first picture a few milliseconds), and merged when it has come.
     auto &calendar = m_parts->calendarImport;
     calendar = std::make_unique<CalendarImport>(&m_parts->econom, m_services);
     calendar->setFeedUrl(m_parts->addresses.feed());
@@ -569,7 +570,9 @@ void MainWindow::importCalendar()
     calendar->setReportFailure([this](const QString &text) {
         reportFailure(text);
     });
-    calendar->importCalendar();
+    AfterFirstPaint::run(this, [calendar = calendar.get()] {
+        calendar->importCalendar();
+    });
 }
 
 void MainWindow::wireShellCommands()
