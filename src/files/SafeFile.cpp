@@ -190,14 +190,16 @@ void createNewFile(const QString &path, const std::function<void(int fd, const Q
     }
     // Never over anything: where the file system cannot rename so, a link to the new name does the same.
     const bool synced = ::fsync(fd.get()) == 0;
-    bool named = false;
+    bool renamed = false;
+    bool linked = false;
     if (fd.close() && synced) {
-        named = ::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, native.constData(), RENAME_NOREPLACE) == 0;
-        if (!named && (errno == EINVAL || errno == ENOSYS))
-            named = ::link(temporary.constData(), native.constData()) == 0;
+        renamed = ::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, native.constData(), RENAME_NOREPLACE) == 0;
+        if (!renamed && (errno == EINVAL || errno == ENOSYS))
+            linked = ::link(temporary.constData(), native.constData()) == 0;
     }
-    removeTemporary(); // gone already when renamed
-    if (!named)
+    if (!renamed)
+        removeTemporary();
+    if (!renamed && !linked)
         throw unableToWrite(path);
 }
 
