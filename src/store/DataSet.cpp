@@ -55,6 +55,9 @@ QString quoted(const QString &identifier)
     return QLatin1Char('"') + s + QLatin1Char('"');
 }
 
+// Every write to a table file goes through a journal beside it and reaches the disk before it counts.
+const QLatin1String kDurableWrites("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;");
+
 // Marks the primary option inside an index's CREATE statement; SQLite keeps the statement text as written.
 const QLatin1String kPrimaryMark("/*primary*/");
 
@@ -222,8 +225,9 @@ void DataSet::createDataSet()
         computeSort(); // an unknown index name or field list is refused before any file is made
         if (!m_fileName.isEmpty()) {
             createFile();
-            if (m_saveMode == SaveMode::OnClose)
-                m_db.reset(); // reopened for the write at close
+            // A table written through stays open for its rows; the other is opened for the write at close.
+            if (m_saveMode == SaveMode::WriteThrough)
+                openForWrites();
         }
     } catch (...) {
         m_db.reset();
@@ -276,9 +280,13 @@ void DataSet::createFile()
     } catch (const Failure &f) {
         fail(QStringLiteral("cannot be created (%1)").arg(f.text()));
     }
+}
+
+void DataSet::openForWrites()
+{
     openDb(false);
     try {
-        m_db->exec(QStringLiteral("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;"));
+        m_db->exec(kDurableWrites);
     } catch (const SqliteDb::Error &e) {
         m_db.reset();
         fail(QStringLiteral("cannot be opened (%1)").arg(e.message));
@@ -302,7 +310,7 @@ void DataSet::open()
                 fail(QStringLiteral("lacks the field \"%1\"; it is left as it is").arg(name));
         }
         // Only now, with the file known to be a table file, may anything be written to it.
-        m_db->exec(QStringLiteral("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL;"));
+        m_db->exec(kDurableWrites);
         loadFromDb();
         computeSort();
     } catch (const SqliteDb::Error &e) {
@@ -573,7 +581,7 @@ void DataSet::writeAll()
         // Never created here: a table file that has gone away meanwhile is reported, not silently remade.
         requireRegularFile(QStringLiteral("does not exist any more"));
         db = std::make_unique<SqliteDb>(m_fileName, false);
-        db->exec(QStringLiteral("PRAGMA journal_mode=DELETE; PRAGMA synchronous=FULL; BEGIN IMMEDIATE;"));
+        db->exec(kDurableWrites + QStringLiteral(" BEGIN IMMEDIATE;"));
         try {
             db->exec(QStringLiteral("DELETE FROM %1").arg(quoted(tableName())));
             QStringList marks;

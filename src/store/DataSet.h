@@ -244,7 +244,10 @@ private:
     /// A new empty record at row pos, made current, in insert state (insert() and append()).
     void insertNewRecordAt(int pos);
     void writeAll();
+    /// Makes the table's file, whole, where nothing is; leaves no connection open.
     void createFile();
+    /// Opens the connection to the table's file that its rows are written through.
+    void openForWrites();
     QString columnList() const;
     [[noreturn]] void fail(const QString &what) const;
 
