@@ -8,16 +8,15 @@ a session bus of its own from dbus-run-session: nothing cached by an earlier sta
 system font cache is brought up to date first (fc-cache -s), so that no run pays for a rescan of every font.
 
 The first paint is seen on the screen itself: a pixel of the 24-hour ruler (navy once the clock face is drawn) is
-read straight from the X server about every millisecond. Window mapped is timed too, from the window list, which
-a second thread reads every 50 ms with xdotool (coarse: the first paint is the precise figure). Memory is VmRSS of the program
+read straight from the X server each time something is drawn on the screen (bench/screen_watch.py). Window mapped
+is timed too, from the window manager's window list, read at the same wake-ups and at least every 10 ms (coarse:
+the first paint is the precise figure). Memory is VmRSS of the program
 itself and of its whole process tree, SETTLE seconds after the first paint. Idle CPU is read over IDLE seconds from
 SETTLE seconds after the first paint (which on a first start includes the greeting's check and settings save at
 the tenth second) and, from the same run, over IDLE seconds from LATE_IDLE_FROM seconds after it. Prints one line
 per run and a summary.
 """
 
-import ctypes
-import ctypes.util
 import grp
 import os
 import pwd
@@ -26,11 +25,11 @@ import statistics
 import subprocess
 import sys
 import tempfile
-import threading
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'tests', 'e2e'))
 import veltrane_e2e as e2e  # noqa: E402
+from screen_watch import ScreenWatch  # noqa: E402
 
 SETTLE = 5.0
 # CPU time is read over this many idle seconds after SETTLE (VELTRANE_BENCH_IDLE overrides; 60 by default).
@@ -46,53 +45,8 @@ RULER_PIXEL = (200 + 3, 200 + 10)
 NAVY = (0, 0, 128)
 # The unprivileged user of the cold starts; made (a system user without a home of its own) when missing.
 COLD_USER = 'veltrane-bench'
-
-
-class PixelReader:
-    """Reads one pixel of the root window through libX11 (fast enough to poll every millisecond)."""
-
-    def __init__(self, display):
-        self.lib = ctypes.CDLL(ctypes.util.find_library('X11') or 'libX11.so.6')
-        self.lib.XOpenDisplay.restype = ctypes.c_void_p
-        self.lib.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self.lib.XDefaultRootWindow.restype = ctypes.c_ulong
-        self.lib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-        self.lib.XGetImage.restype = ctypes.c_void_p
-        self.lib.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
-                                       ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
-        self.lib.XGetPixel.restype = ctypes.c_ulong
-        self.lib.XGetPixel.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int]
-        self.lib.XDestroyImage.argtypes = [ctypes.c_void_p]
-        self.lib.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        self.dpy = self.lib.XOpenDisplay(display.encode())
-        if not self.dpy:
-            raise e2e.HarnessError(f'cannot open display {display}')
-        self.root = self.lib.XDefaultRootWindow(self.dpy)
-
-    def rgb(self, x, y):
-        image = self.lib.XGetImage(self.dpy, self.root, x, y, 1, 1, 0xFFFFFFFF, 2)  # ZPixmap
-        if not image:
-            return None
-        try:
-            value = self.lib.XGetPixel(image, 0, 0)
-        finally:
-            self.lib.XDestroyImage(image)
-        return ((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF)
-
-    def close(self):
-        self.lib.XCloseDisplay(self.dpy)
-
-
-def main_window_mapped(desk):
-    """The main window is on screen: titled like the program, larger than a tray icon, not a message box."""
-    for wid in desk.windows(cls=e2e.PROGRAM_NAME, name=f'^{e2e.PROGRAM_NAME}$'):
-        try:
-            geo = desk.geometry(wid)
-        except e2e.HarnessError:
-            continue
-        if geo.width >= 65 and geo.height >= 65 and 'DIALOG' not in desk.window_types(wid):
-            return True
-    return False
+# A main window is larger than a tray icon on each side.
+MIN_WINDOW_SIDE = 65
 
 
 def cpu_seconds(pid):
@@ -116,47 +70,27 @@ def vm_rss_kb(pid):
     return 0
 
 
-def wait_for_paint(pixels, running, mapped_now, started, output):
-    """Polls the ruler pixel about every millisecond while a second thread looks at the window list every 50 ms;
-    returns (painted, mapped). The window list is read by xdotool runs that take milliseconds each: in the same
-    loop they left the pixel unwatched meanwhile, and a paint was seen up to a look later than it came."""
-    mapped = []
-    failed = []
-    stop = threading.Event()
-
-    def watch_mapped():
-        try:
-            while not stop.is_set():
-                if mapped_now():
-                    mapped.append(time.monotonic())
-                    return
-                stop.wait(0.05)
-        except Exception as e:  # noqa: BLE001 - handed to the polling loop, which raises it
-            failed.append(e)
-
-    watcher = threading.Thread(target=watch_mapped, daemon=True)
-    watcher.start()
-    painted = None
+def wait_for_paint(watch, running, window_name, started, output):
+    """Sleeps until the screen is drawn on, then reads the ruler pixel, and looks for the window in the window
+    manager's list at each wake-up (at least every 10 ms); returns (painted, mapped). Both are read from this
+    process with no helper process and no busy polling: the 1 kHz pixel poll and the xdotool runs of every 50 ms
+    used before took a share of the machine's two cores while the start was being timed."""
+    painted = mapped = None
     deadline = started + 120
-    try:
-        while painted is None or watcher.is_alive():
-            now = time.monotonic()
-            if painted is None and pixels.rgb(*RULER_PIXEL) == NAVY:
-                painted = now
-            if failed:
-                raise failed[0]
-            if not running():
-                raise e2e.HarnessError(f'ended before its first paint:\n{output()}')
-            if now > deadline:
-                raise e2e.HarnessError('no painted window within 120 s')
-            time.sleep(0.001)
-    finally:
-        stop.set()
-        watcher.join()
-    if failed:
-        raise failed[0]
+    while painted is None:
+        watch.wait_for_drawing(0.01)
+        now = time.monotonic()
+        if mapped is None and watch.window_shown(window_name, MIN_WINDOW_SIDE):
+            mapped = now
+        # Read after a quiet 10 ms too, should a drawing have come between the pixel's read and the damage's reset.
+        if watch.rgb(*RULER_PIXEL) == NAVY:
+            painted = now
+        elif not running():
+            raise e2e.HarnessError(f'ended before its first paint:\n{output()}')
+        elif now > deadline:
+            raise e2e.HarnessError('no painted window within 120 s')
     # A window whose picture is on the screen is mapped: the list's look can only lag behind that.
-    return painted, min(mapped[0], painted)
+    return painted, min(mapped or painted, painted)
 
 
 def keep_smaps(pid, label):
@@ -250,16 +184,17 @@ def pid_running(root, exe):
     return None
 
 
-def bare_run(desk, pixels, setting, bare, n):
+def bare_run(desk, watch, setting, bare, n):
     wrap, env = setting.prepare(n, 'bare')
     # The same locale, zone and platform as the program's start, so the comparison is like for like.
     env = dict(env, LANG='ru_RU.UTF-8', LC_ALL='ru_RU.UTF-8', LANGUAGE='', TZ='Europe/Moscow', QT_QPA_PLATFORM='xcb')
     settle_disk()
+    watch.forget_drawing()
     started = time.monotonic()
     proc = desk.start_process(f'bare-{setting.name}{n}', wrap + [bare], env)
     try:
-        painted, mapped = wait_for_paint(pixels, lambda: proc.popen.poll() is None,
-                                         lambda: bool(desk.windows(name='^BareWindow$')), started, proc.output)
+        painted, mapped = wait_for_paint(watch, lambda: proc.popen.poll() is None, 'BareWindow', started,
+                                         proc.output)
         time.sleep(SETTLE)
         pid = pid_running(proc.pid, bare)
         rss = vm_rss_kb(pid)
@@ -277,20 +212,20 @@ def print_trace(title, output):
     print(f'{title} marks: ' + ' | '.join(mark.replace(' ms ', ' ') for mark in marks), flush=True)
 
 
-def one_run(desk, pixels, setting, n, source, label='program'):
+def one_run(desk, watch, setting, n, source, label='program'):
     wrap, env = setting.prepare(n, label)
     parent = tempfile.mkdtemp(prefix=f'{label}-{setting.name}{n}-', dir=setting.workdir)
     folder = e2e.ProgramFolder(source, parent)
     if setting.user:
         chown_tree(parent, setting.user)
     settle_disk()
+    watch.forget_drawing()
     started = time.monotonic()
     if TRACE:
         env = dict(env, VELTRANE_STARTUP_TRACE='1')
     prog = desk.start_program(folder, lang='ru_RU.UTF-8', tz='Europe/Moscow', wrap=wrap, env=env)
     try:
-        painted, mapped = wait_for_paint(pixels, prog.running, lambda: main_window_mapped(desk), started,
-                                         prog.output)
+        painted, mapped = wait_for_paint(watch, prog.running, e2e.PROGRAM_NAME, started, prog.output)
         time.sleep(SETTLE)
         boxes = prog.message_boxes()
         if boxes:
@@ -353,7 +288,7 @@ def main():
     # The cold user reaches its program folder and home folder through here.
     os.chmod(workdir, 0o755)
     desk = e2e.Desktop(os.path.join(workdir, 'desk'))
-    pixels = PixelReader(desk.display)
+    watch = ScreenWatch(desk.display)
     settings = [Setting(name, workdir) for name in names]
     results = {name: ([], [], []) for name in names}
     try:
@@ -361,16 +296,16 @@ def main():
         for n in range(1, runs + 1):
             for setting in settings:
                 ours, base, earlier = results[setting.name]
-                ours.append(one_run(desk, pixels, setting, n, e2e.program_source_dir()))
+                ours.append(one_run(desk, watch, setting, n, e2e.program_source_dir()))
                 report(f'{setting.name} program', n, ours[-1])
                 if before:
-                    earlier.append(one_run(desk, pixels, setting, n, before, 'before'))
+                    earlier.append(one_run(desk, watch, setting, n, before, 'before'))
                     report(f'{setting.name} before ', n, earlier[-1])
                 if bare:
-                    base.append(bare_run(desk, pixels, setting, bare, n))
+                    base.append(bare_run(desk, watch, setting, bare, n))
                     report(f'{setting.name} bare   ', n, base[-1])
     finally:
-        pixels.close()
+        watch.close()
         desk.close()
         shutil.rmtree(workdir, ignore_errors=True)
 
