@@ -6,6 +6,7 @@
 #include "app/StartupTrace.h"
 #include "online/WebEngineLoader.h"
 #include "platform/Failure.h"
+#include "platform/FontConfigWarmUp.h"
 #include "platform/XcbImageTransport.h"
 
 #include <QHelpEvent>
@@ -98,9 +99,11 @@ int Application::run(int argc, char **argv)
 {
     StartupTrace::mark(QStringLiteral("main"));
     WebEngineLoader::prepareEnvironment();
+    std::optional<FontConfigWarmUp> fontConfig(std::in_place);
     std::optional<XcbImagesInRequests> imagesInRequests(std::in_place);
     Application app(argc, argv);
     imagesInRequests.reset();
+    fontConfig.reset();
     StartupTrace::mark(QStringLiteral("application"));
     // Watched before anything else, so that SIGTERM during the start-up (or its error box) is not lost.
     ProgramEnd end;
