@@ -1,7 +1,8 @@
 #include "app/ToolbarPanel.h"
 
+#include "app/PrerenderedIcons.h"
+
 #include <QButtonGroup>
-#include <QIcon>
 #include <QToolButton>
 
 namespace {
@@ -47,7 +48,7 @@ ToolbarPanel::ToolbarPanel(QWidget *parent) : QWidget(parent)
         b->setAutoRaise(true);
         b->setFocusPolicy(Qt::NoFocus);
         b->setToolTip(QString::fromUtf8(spec.hint));
-        b->setIcon(QIcon(QString::fromLatin1(spec.icon)));
+        b->setIcon(PrerenderedIcons::icon(spec.icon));
         b->setIconSize(QSize(24, 24));
         m_group->addButton(b, static_cast<int>(spec.view));
         m_buttons.insert(static_cast<int>(spec.view), b);

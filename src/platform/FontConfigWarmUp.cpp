@@ -7,7 +7,9 @@ FontConfigWarmUp::FontConfigWarmUp()
 {
     try {
         // A failed load is left to Qt, which loads the configuration itself when it finds none.
-        m_thread = std::thread([] { FcInit(); });
+        m_thread = std::thread([] {
+            FcInit();
+        });
     } catch (const std::system_error &) {
         // No thread to be had: the main thread loads the configuration when it first needs it, as without this.
     }

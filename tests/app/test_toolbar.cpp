@@ -19,14 +19,15 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("y");
         QTest::addColumn<QString>("hint");
-        QTest::newRow("clock") << View::Clock << "SpeedButton1" << 1 << "Время работы бирж";
-        QTest::newRow("calendar") << View::Calendar << "SpeedButton10" << 36 << "Экономический  календарь";
-        QTest::newRow("events") << View::Events << "SpeedButton3" << 71 << "Планирование событий";
-        QTest::newRow("phonebook") << View::PhoneBook << "SpeedButton2" << 106 << "Телефонная книга";
-        QTest::newRow("note1") << View::Note1 << "SpeedButton5" << 141 << "Быстрые записи";
-        QTest::newRow("note2") << View::Note2 << "SpeedButton6" << 176 << "Быстрые записи";
-        QTest::newRow("note3") << View::Note3 << "SpeedButton7" << 211 << "Быстрые записи";
-        QTest::newRow("note4") << View::Note4 << "SpeedButton8" << 246 << "Быстрые записи";
+        QTest::addColumn<QString>("icon");
+        QTest::newRow("clock") << View::Clock << "SpeedButton1" << 1 << "Время работы бирж" << ":/toolbar-clock.svg";
+        QTest::newRow("calendar") << View::Calendar << "SpeedButton10" << 36 << "Экономический  календарь" << ":/toolbar-calendar.svg";
+        QTest::newRow("events") << View::Events << "SpeedButton3" << 71 << "Планирование событий" << ":/toolbar-planner.svg";
+        QTest::newRow("phonebook") << View::PhoneBook << "SpeedButton2" << 106 << "Телефонная книга" << ":/toolbar-phonebook.svg";
+        QTest::newRow("note1") << View::Note1 << "SpeedButton5" << 141 << "Быстрые записи" << ":/toolbar-note-black.svg";
+        QTest::newRow("note2") << View::Note2 << "SpeedButton6" << 176 << "Быстрые записи" << ":/toolbar-note-yellow.svg";
+        QTest::newRow("note3") << View::Note3 << "SpeedButton7" << 211 << "Быстрые записи" << ":/toolbar-note-blue.svg";
+        QTest::newRow("note4") << View::Note4 << "SpeedButton8" << 246 << "Быстрые записи" << ":/toolbar-note-red.svg";
         // clang-format on
     }
     void buttons()
@@ -35,6 +36,7 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, y);
         QFETCH(QString, hint);
+        QFETCH(QString, icon);
         ToolbarPanel bar;
         QCOMPARE(bar.objectName(), QStringLiteral("Panel2"));
         QCOMPARE(bar.geometry(), QRect(478, 0, 32, 290));
@@ -46,9 +48,21 @@ private slots:
         QCOMPARE(b->toolTip(), hint);
         QVERIFY(b->autoRaise());
         QVERIFY(b->isCheckable());
-        // Our own drawings, compiled in: each icon must really render.
+        // Our own drawings, compiled in: each icon shows, at its size rendered while building and at any other,
+        // in every mode and state, exactly what Qt's SVG icon engine renders from the drawing.
         QVERIFY(!b->icon().isNull());
-        QVERIFY(!b->icon().pixmap(24, 24).isNull());
+        const QIcon fromDrawing(icon);
+        for (int side : {24, 48, 16})
+            for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Active})
+                for (QIcon::State state : {QIcon::Off, QIcon::On}) {
+                    const QImage shown = b->icon().pixmap(QSize(side, side), mode, state).toImage();
+                    QVERIFY(!shown.isNull());
+                    QCOMPARE(shown.size(), QSize(side, side));
+                    QCOMPARE(shown.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                             fromDrawing.pixmap(QSize(side, side), mode, state)
+                                 .toImage()
+                                 .convertToFormat(QImage::Format_ARGB32_Premultiplied));
+                }
         QCOMPARE(b->isChecked(), view == View::Clock);
     }
 
