@@ -411,7 +411,11 @@ void MainWindow::addStartupSteps()
         m_values.appDir = QCoreApplication::applicationDirPath() + QLatin1Char('/');
     });
     s.add(QStringLiteral("hot keys"), [this] {
-        addHotKeys();
+        // Grabbed once the window is on the screen: nobody presses one before, and each costs the start a round
+        // trip to the X server.
+        AfterFirstPaint::run(this, [this] {
+            addHotKeys();
+        });
     });
     s.add(QStringLiteral("frameless"), [this] {
         setWindowFlags(Qt::FramelessWindowHint | Qt::Tool);
@@ -480,9 +484,13 @@ void MainWindow::addStartupSteps()
         startBanners();
     });
     s.add(QStringLiteral("system utilities"), [this] {
-        m_parts->utilities.find();
-        for (SystemUtilities::Utility u : SystemUtilities::all())
-            m_menu->item(SystemUtilities::itemName(u))->setVisible(m_parts->utilities.found(u));
+        // Looked for once the window is on the screen: only the menu and the hot keys need them, and the search
+        // reads every folder on PATH.
+        AfterFirstPaint::run(this, [this] {
+            m_parts->utilities.find();
+            for (SystemUtilities::Utility u : SystemUtilities::all())
+                m_menu->item(SystemUtilities::itemName(u))->setVisible(m_parts->utilities.found(u));
+        });
     });
     s.add(QStringLiteral("tables"), [this] {
         openTables();
