@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -25,6 +26,22 @@ inline xcb_atom_t atom(xcb_connection_t *c, const char *name)
     Reply<xcb_intern_atom_reply_t> reply(
         xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
     return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+}
+
+/// The atoms of the names, all asked for before any answer is read: one round trip for them all. XCB_ATOM_NONE
+/// for any the server did not answer.
+template<std::size_t N>
+std::array<xcb_atom_t, N> atoms(xcb_connection_t *c, const std::array<const char *, N> &names)
+{
+    std::array<xcb_intern_atom_cookie_t, N> cookies;
+    for (std::size_t i = 0; i < N; ++i)
+        cookies[i] = xcb_intern_atom(c, 0, uint16_t(std::strlen(names[i])), names[i]);
+    std::array<xcb_atom_t, N> result;
+    for (std::size_t i = 0; i < N; ++i) {
+        Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(c, cookies[i], nullptr));
+        result[i] = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    }
+    return result;
 }
 
 /// The application's X connection, or nullptr when it does not run on X11.
