@@ -99,11 +99,12 @@ int Application::run(int argc, char **argv)
 {
     StartupTrace::mark(QStringLiteral("main"));
     WebEngineLoader::prepareEnvironment();
-    std::optional<FontConfigWarmUp> fontConfig(std::in_place);
     std::optional<XcbImagesInRequests> imagesInRequests(std::in_place);
+    // After the variables above are set and ended before they are removed: the load reads the environment.
+    std::optional<FontConfigWarmUp> fontConfig(std::in_place);
     Application app(argc, argv);
-    imagesInRequests.reset();
     fontConfig.reset();
+    imagesInRequests.reset();
     StartupTrace::mark(QStringLiteral("application"));
     // Watched before anything else, so that SIGTERM during the start-up (or its error box) is not lost.
     ProgramEnd end;

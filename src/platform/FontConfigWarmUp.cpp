@@ -1,10 +1,13 @@
 #include "platform/FontConfigWarmUp.h"
 
+#include <QtGlobal>
 #include <fontconfig/fontconfig.h>
 #include <system_error>
 
 FontConfigWarmUp::FontConfigWarmUp()
 {
+    if (qEnvironmentVariableIsSet("DESKTOP_STARTUP_ID"))
+        return;
     try {
         // A failed load is left to Qt, which loads the configuration itself when it finds none.
         m_thread = std::thread([] {
