@@ -61,10 +61,10 @@ bool X11TaskbarSkip::apply(QWindow *window)
     for (const xcb_atom_t a : atoms->skip) {
         bool present = false;
         if (current && current->format == 32) {
-            const auto *atoms = static_cast<const xcb_atom_t *>(xcb_get_property_value(current.get()));
+            const auto *held = static_cast<const xcb_atom_t *>(xcb_get_property_value(current.get()));
             const int count = xcb_get_property_value_length(current.get()) / int(sizeof(xcb_atom_t));
             for (int i = 0; i < count && !present; ++i)
-                present = atoms[i] == a;
+                present = held[i] == a;
         }
         if (!present)
             xcb_change_property(c, XCB_PROP_MODE_APPEND, id, state, XCB_ATOM_ATOM, 32, 1, &a);

@@ -20,14 +20,6 @@ struct FreeReply
 template<typename T>
 using Reply = std::unique_ptr<T, FreeReply>;
 
-/// The atom of the name, or XCB_ATOM_NONE when the server did not answer.
-inline xcb_atom_t atom(xcb_connection_t *c, const char *name)
-{
-    Reply<xcb_intern_atom_reply_t> reply(
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
 /// The atoms of the names, all asked for before any answer is read: one round trip for them all. XCB_ATOM_NONE
 /// for any the server did not answer.
 template<std::size_t N>
@@ -42,6 +34,12 @@ std::array<xcb_atom_t, N> atoms(xcb_connection_t *c, const std::array<const char
         result[i] = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     }
     return result;
+}
+
+/// The atom of the name, or XCB_ATOM_NONE when the server did not answer.
+inline xcb_atom_t atom(xcb_connection_t *c, const char *name)
+{
+    return atoms<1>(c, {name})[0];
 }
 
 /// The application's X connection, or nullptr when it does not run on X11.
